@@ -1,0 +1,152 @@
+// The instrument's engine: renders the stereo output one sample at a time
+// through a fixed chain of replaceable stage functions, carrying out queued
+// events at their sample and smoothing controls every fourth sample.
+// Everything it needs is part of the object, so nothing is allocated after
+// construction.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "M4417Dsp.h"
+#include "SorlControlBank.h"
+#include "SorlEventQueue.h"
+#include "SorlKnobTable.h"
+#include "SorlOutputStage.h"
+#include "SorlRandomTable.h"
+#include "SorlRateTables.h"
+#include "SorlSettings.h"
+#include "SorlStereo.h"
+#include "SorlVoiceGroup.h"
+
+class CSorlDsp final : public CM4417Dsp {
+public:
+    static constexpr std::uint32_t kVersion = 0x31313030; // the bytes "0011"
+    static constexpr int kVoiceGroups = 8;
+
+    // Null when the engine's memory cannot be reserved.
+    static std::unique_ptr<CSorlDsp> Create(float sampleRate, int voiceCount);
+
+    CSorlDsp(float sampleRate, int voiceCount);
+    ~CSorlDsp() override;
+
+    CSorlDsp(const CSorlDsp&) = delete;
+    CSorlDsp& operator=(const CSorlDsp&) = delete;
+
+    void Process(float** inputs, float** outputs, std::int32_t frames) override;
+    void ProcessReplacing(float** inputs, float** outputs, std::int32_t frames) override;
+    void SetParameter(std::uint32_t sampleOffset, std::int32_t index, float value) override;
+    void SetTuning(std::int32_t index, float value) override;
+    void SetExtModSource(std::int32_t input, std::int32_t source) override;
+    void QueueExtModValue(std::int32_t input, float value, std::uint32_t sampleOffset) override;
+    void QueueNote(std::uint32_t sampleOffset, std::int32_t key, std::int32_t velocity) override;
+    void QueueNoteOff(std::uint32_t sampleOffset, std::int32_t key, std::int32_t velocity) override;
+    void QueueAllNotesOff(std::uint32_t sampleOffset) override;
+    void QueueAllSoundOff(std::uint32_t sampleOffset) override;
+    void Reset() override;
+    void Resume() override;
+    void Suspend() override;
+    void SetSampleRate(float rate) override;
+    void SetMgTempoSync(bool flag) override;
+    void SetMgSyncRate(float increment) override;
+    std::uint32_t GetVersion() const override;
+    void SetMute(bool flag) override;
+    bool IsSounding() const override;
+
+    void QueueArpClockMode(std::uint32_t sampleOffset, bool flag);
+    void QueueArpTick(std::uint32_t sampleOffset);
+    void QueueMgPhase(float value, std::uint32_t sampleOffset);
+    // 0: MG lamp level, 1: arpeggiator lamp; 0 while suspended. Safe to call
+    // from another thread.
+    float GetLedState(int which) const;
+
+    // Read-only views of the engine's state.
+    float SampleRate() const { return sampleRate_; }
+    const SorlSettings& Settings() const { return settings_; }
+    const CSorlControlBank& Controls() const { return controls_; }
+    const CSorlRateTables& RateTables() const { return rates_; }
+    const CSorlOutputStage& Output() const { return output_; }
+    std::uint32_t PendingEventCount() const { return events_.Count(); }
+    bool ArpExternalClock() const { return arpExternalClock_; }
+    bool ArpTickPending() const { return arpTickPending_; }
+    float MgPhase() const { return mgPhase_; }
+
+private:
+    friend class CSorlParameterTable;
+
+    using Stage = void (*)(CSorlDsp&);
+    using EventAction = void (CSorlDsp::*)(const SorlEvent&);
+
+    static void NoStage(CSorlDsp&) {}
+    static void PassMixThrough(CSorlDsp& dsp) { dsp.effectOut_ = dsp.mix_; }
+
+    // The per-sample chain; parameter handlers swap variants in.
+    struct Stages {
+        Stage controlRateVoices = NoStage;
+        Stage arpeggiatorClock = NoStage;
+        Stage modulationGenerator = NoStage;
+        Stage envelopes = NoStage;
+        Stage oscillators = NoStage;
+        Stage filters = NoStage;
+        Stage amplifierMix = NoStage;
+        Stage effect = PassMixThrough;
+    };
+
+    static const std::array<EventAction, kEventTypeCount> kEventActions;
+
+    template <bool Accumulate>
+    void Render(float** outputs, std::int32_t frames);
+    SorlStereo RenderSample(std::uint32_t index);
+    void RunControlSection();
+
+    void Queue(std::uint32_t sampleOffset, SorlEventType type, std::uint32_t a = 0, std::uint32_t b = 0);
+    void CarryOut(const SorlEvent& event);
+    void OnNote(const SorlEvent& event);
+    void OnAllNotesOff(const SorlEvent& event);
+    void OnAllSoundOff(const SorlEvent& event);
+    void OnArpClockMode(const SorlEvent& event);
+    void OnArpTick(const SorlEvent& event);
+    void OnExtModValue(const SorlEvent& event);
+    void OnMgPhase(const SorlEvent& event);
+
+    // Key handling, filled in by the voice allocation.
+    void KeyDown(int key, int velocity);
+    void KeyUp(int key);
+    void AllNotesOff();
+    void AllSoundOff();
+
+    void SetExtInputTarget(int input, float value);
+    void RebuildRateTables(float rate);
+    void RebuildVoiceLayout();
+    void InitialiseVoiceLayout();
+    void ApplyInitialValues();
+    void Restart(bool running);
+
+    float sampleRate_ = 0.0f;
+    Stages stages_;
+    CSorlControlBank controls_;
+    CSorlEventQueue events_;
+    CSorlKnobTable knobCurve_;
+    CSorlRateTables rates_;
+    CSorlRandomTable random_;
+    CSorlOutputStage output_;
+    SorlSettings settings_;
+
+    std::array<SorlVoiceGroup, kVoiceGroups> voiceGroups_{};
+    int activeVoices_ = 0;
+
+    SorlStereo mix_;
+    SorlStereo effectOut_;
+    int controlCounter_ = 0;
+
+    bool arpExternalClock_ = false;
+    bool arpTickPending_ = false;
+    float mgPhase_ = 0.0f;
+
+    // Read by the editor's thread through GetLedState.
+    std::atomic<bool> running_{false};
+    std::atomic<float> mgLamp_{0.0f};
+    std::atomic<float> arpLamp_{0.0f};
+};

@@ -1,0 +1,39 @@
+// The host's song position as the plug-in sees it through audioMasterGetTime.
+// Not synchronised: HostContext guards it.
+#pragma once
+
+#include "VstAbi.h"
+
+#include <optional>
+
+namespace sorrel::host {
+
+class HostTransport {
+public:
+    HostTransport(double sampleRate, double tempo, VstInt32 flags, bool available);
+
+    void setSampleRate(double sampleRate) { sampleRate_ = sampleRate; }
+    double sampleRate() const { return sampleRate_; }
+    void setTempo(double bpm) { tempo_ = bpm; }
+    void setFlags(VstInt32 flags) { flags_ = flags; }
+    void setAvailable(bool available) { available_ = available; }
+    void setSamplePosition(double samplePosition);
+
+    // Moves the position on by the frames a process call rendered.
+    void advance(VstInt32 frames);
+
+    // The record for the current position; none when time info is switched off.
+    std::optional<VstTimeInfo> timeInfo() const;
+
+private:
+    double quarterNotesPerSample() const;
+
+    double sampleRate_;
+    double tempo_;
+    VstInt32 flags_;
+    bool available_;
+    double samplePosition_ = 0.0;
+    double ppqPosition_ = 0.0;
+};
+
+} // namespace sorrel::host

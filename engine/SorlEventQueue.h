@@ -89,7 +89,7 @@ void CSorlEventQueue::Dispatch(std::uint32_t limit, Action&& carryOut)
             CarryOutFront(read, carryOut);
         }
     }
-    while (read != written && entries_[read & kMask].time < limit) {
+    while (read != written && entries_[read & kMask].time <= limit) {
         CarryOutFront(read, carryOut);
     }
 }

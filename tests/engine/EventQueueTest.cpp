@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <thread>
 #include <utility>
@@ -128,9 +129,10 @@ TEST(EventQueueThreads, ConcurrentPushAndDispatchLoseAndRepeatNothing)
 {
     constexpr std::uint32_t kEvents = 200000;
     CSorlEventQueue queue;
+    std::atomic<bool> stop{false};
     std::thread producer([&] {
-        for (std::uint32_t id = 0; id < kEvents; ++id) {
-            while (!queue.Push({0, kEventNote, id, 0})) {
+        for (std::uint32_t id = 0; id < kEvents && !stop; ++id) {
+            while (!queue.Push({0, kEventNote, id, 0}) && !stop) {
                 std::this_thread::yield();
             }
         }
@@ -138,12 +140,14 @@ TEST(EventQueueThreads, ConcurrentPushAndDispatchLoseAndRepeatNothing)
 
     std::uint32_t next = 0;
     bool inOrder = true;
-    while (next < kEvents) {
+    // Bounded so that a broken queue fails instead of hanging.
+    for (long attempt = 0; next < kEvents && attempt < 100'000'000; ++attempt) {
         queue.Dispatch(0, [&](const SorlEvent& e) {
             inOrder = inOrder && e.a == next;
             ++next;
         });
     }
+    stop = true;
     producer.join();
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(next, kEvents);

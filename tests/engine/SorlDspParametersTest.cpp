@@ -88,7 +88,7 @@ TEST_F(EngineTest, ContinuousValuesAreStored)
     EXPECT_EQ(engine->Settings().unisonDetune, 0.7f);
 }
 
-TEST_F(EngineTest, ControlInputsSetTheirEntrysTarget)
+TEST_F(EngineTest, ControlInputsSetTheirEntryTargets)
 {
     const std::pair<SorlEngineInput, Bank::Entry> mapping[] = {
         {kInputVolume, Bank::kVolume},

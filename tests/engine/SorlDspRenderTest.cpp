@@ -92,7 +92,7 @@ TEST_F(EngineTest, ControlSectionRunsEveryFourthSampleAcrossBlocks)
     RenderBlock(4000);
     engine->SetParameter(0, kInputCutoff, 1.0f);
 
-    // Blocks of 3 samples: ticks at samples 0, 4, 8 of the running count.
+    // Ticks fall on every fourth sample since Resume, whatever the block sizes.
     auto afterTicks = [](int ticks) {
         float current = 128.0f;
         for (int i = 0; i < ticks; ++i) {

@@ -2,7 +2,7 @@
 
 #include "AEffEditor.h"
 
-#include <cstring>
+#include <cstdint>
 
 namespace {
 
@@ -10,6 +10,10 @@ AudioEffect* objectOf(AEffect* e)
 {
     return e != nullptr ? static_cast<AudioEffect*>(e->object) : nullptr;
 }
+
+// Hosts pass numbers in a pointer-sized value; anything beyond 32 bits is refused
+// rather than silently wrapped onto a valid number.
+bool fitsInt32(VstIntPtr value) { return value >= INT32_MIN && value <= INT32_MAX; }
 
 } // namespace
 
@@ -83,7 +87,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         close();
         return 1;
     case effSetProgram:
-        setProgram(static_cast<VstInt32>(value));
+        if (fitsInt32(value))
+            setProgram(static_cast<VstInt32>(value));
         return 0;
     case effGetProgram:
         return getProgram();
@@ -111,7 +116,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         setSampleRate(opt);
         return 0;
     case effSetBlockSize:
-        setBlockSize(static_cast<VstInt32>(value));
+        if (fitsInt32(value))
+            setBlockSize(static_cast<VstInt32>(value));
         return 0;
     case effMainsChanged:
         if (value != 0)

@@ -2,8 +2,6 @@
 
 #include "AEffEditor.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr VstInt32 kVstVersion = 2400;

@@ -117,6 +117,7 @@ TEST_F(Dispatcher, ProgramNamesAndSelection)
     EXPECT_GE(plugin->host().updateDisplayCount(), 1);
     plugin->dispatch(effSetProgram, 0, 32);
     plugin->dispatch(effSetProgram, 0, -1);
+    plugin->dispatch(effSetProgram, 0, VstIntPtr{1} << 32); // must not wrap to program 0
     EXPECT_EQ(plugin->dispatch(effGetProgram), 5);
 }
 

@@ -178,17 +178,25 @@ TEST_F(InstrumentTest, HostTempoIsTakenWhenValid)
 
 TEST_F(InstrumentTest, VoiceLayoutChangesWaitForTheMute)
 {
-    instrument->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f); // pre-roll ends every mute
+    instrument->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f); // the pre-roll ends every mute
     ASSERT_EQ(instrument->programFade().state(), CSorlProgramFade::State::Idle);
-    instrument->setParameter(0, 0.5f); // automatable, goes straight through
+    const SorlSettings& engine = instrument->getEngine()->Settings();
+    ASSERT_EQ(engine.totalVoices, 6);
+
     instrument->applyParameter(72, fromStep(8, 32, 1), 0, false);
+    instrument->setParameter(7, 0.25f); // arrives during the mute too
     EXPECT_EQ(instrument->programFade().state(), CSorlProgramFade::State::Muted);
-    render(441);  // 10 ms: still muted
-    EXPECT_EQ(instrument->programFade().state(), CSorlProgramFade::State::Muted);
-    render(441);  // 20 ms: the held values reach the engine
+    EXPECT_EQ(instrument->getEngine()->Output().Muted(), true);
+    render(441); // 10 ms
+    EXPECT_EQ(engine.totalVoices, 6);
+    EXPECT_FLOAT_EQ(instrument->getParameter(7), 0.25f); // the host sees its value at once
+    render(441); // 20 ms: the held values reach the engine
     EXPECT_EQ(instrument->programFade().state(), CSorlProgramFade::State::FadingIn);
+    EXPECT_EQ(engine.totalVoices, 8);
+    EXPECT_EQ(instrument->getEngine()->Output().Muted(), true);
     render(882);
     EXPECT_EQ(instrument->programFade().state(), CSorlProgramFade::State::Idle);
+    EXPECT_EQ(instrument->getEngine()->Output().Muted(), false);
 }
 
 TEST(SharedState, FirstInstanceCreatesLastFrees)

@@ -148,7 +148,7 @@ SorlStereo CSorlDsp::RenderSample(std::uint32_t index)
     stages_.arpeggiatorClock(*this);
     stages_.modulationGenerator(*this);
     stages_.envelopes(*this);
-    if (activeVoices_ > 0) {
+    if (voices_.NonIdleCount() > 0) {
         stages_.oscillators(*this);
         stages_.filters(*this);
         stages_.amplifierMix(*this);
@@ -263,15 +263,15 @@ void CSorlDsp::OnNote(const SorlEvent& event)
     const auto key = static_cast<int>(event.a);
     const auto velocity = static_cast<int>(event.b);
     if (velocity != 0) {
-        KeyDown(key, velocity);
+        keyAssign_.KeyDown(key, velocity);
     } else {
-        KeyUp(key);
+        keyAssign_.KeyUp(key);
     }
 }
 
 void CSorlDsp::OnAllNotesOff(const SorlEvent&)
 {
-    AllNotesOff();
+    keyAssign_.AllNotesOff();
 }
 
 void CSorlDsp::OnAllSoundOff(const SorlEvent&)
@@ -301,14 +301,9 @@ void CSorlDsp::OnMgPhase(const SorlEvent& event)
     mgPhase_ = std::bit_cast<float>(event.a);
 }
 
-void CSorlDsp::KeyDown(int, int) {}
-
-void CSorlDsp::KeyUp(int) {}
-
-void CSorlDsp::AllNotesOff() {}
-
 void CSorlDsp::AllSoundOff()
 {
+    keyAssign_.AllSoundOff();
     controls_.Rest(CSorlControlBank::kExtInput1);
     controls_.Rest(CSorlControlBank::kExtInput2);
 }
@@ -321,7 +316,7 @@ void CSorlDsp::SetExtInputTarget(int input, float value)
 
 void CSorlDsp::Reset()
 {
-    AllNotesOff();
+    keyAssign_.AllNotesOff();
     AllSoundOff();
     RebuildVoiceLayout();
 }
@@ -365,13 +360,26 @@ void CSorlDsp::RebuildRateTables(float rate)
 
 void CSorlDsp::RebuildVoiceLayout()
 {
+    keyAssign_.RebuildLayout();
+    // Queued notes were meant for the old layout.
     events_.Clear();
 }
 
 void CSorlDsp::InitialiseVoiceLayout()
 {
     RebuildVoiceLayout();
+    keyAssign_.ClearKeyTables();
     controls_.RestAll();
+}
+
+void CSorlDsp::SetChordMemory(const void* entries, std::int32_t count)
+{
+    keyAssign_.ChordMemory().Load(entries, count);
+}
+
+std::int32_t CSorlDsp::GetChordMemory(void* entries) const
+{
+    return keyAssign_.ChordMemory().Save(entries);
 }
 
 void CSorlDsp::SetMgTempoSync(bool flag)
@@ -398,7 +406,7 @@ void CSorlDsp::SetMute(bool flag)
 
 bool CSorlDsp::IsSounding() const
 {
-    return activeVoices_ > 0;
+    return voices_.NonIdleCount() > 0;
 }
 
 float CSorlDsp::GetLedState(int which) const

@@ -13,18 +13,18 @@
 #include "M4417Dsp.h"
 #include "SorlControlBank.h"
 #include "SorlEventQueue.h"
+#include "SorlKeyAssign.h"
 #include "SorlKnobTable.h"
 #include "SorlOutputStage.h"
 #include "SorlRandomTable.h"
 #include "SorlRateTables.h"
 #include "SorlSettings.h"
 #include "SorlStereo.h"
-#include "SorlVoiceGroup.h"
+#include "SorlVoices.h"
 
 class CSorlDsp final : public CM4417Dsp {
 public:
     static constexpr std::uint32_t kVersion = 0x31313030; // the bytes "0011"
-    static constexpr int kVoiceGroups = 8;
 
     // Null when the engine's memory cannot be reserved.
     static std::unique_ptr<CSorlDsp> Create(float sampleRate, int voiceCount);
@@ -62,6 +62,15 @@ public:
     // from another thread.
     float GetLedState(int which) const;
 
+    // The chord memory goes in and out as 8-byte entries whose first byte is
+    // the note offset and second the velocity offset (both signed), the
+    // layout of the program record. Set copies min(count, 128) entries and
+    // ignores a null source or a count below 1; the chord played changes
+    // with the next voice layout rebuild. Get writes all 128 entries,
+    // touching only their first two bytes, and returns 128 (0 for null).
+    void SetChordMemory(const void* entries, std::int32_t count);
+    std::int32_t GetChordMemory(void* entries) const;
+
     // Read-only views of the engine's state.
     float SampleRate() const { return sampleRate_; }
     const SorlSettings& Settings() const { return settings_; }
@@ -72,6 +81,11 @@ public:
     bool ArpExternalClock() const { return arpExternalClock_; }
     bool ArpTickPending() const { return arpTickPending_; }
     float MgPhase() const { return mgPhase_; }
+    SorlVoiceView Voice(int voice) const { return voices_.View(voice); }
+    const SorlVoiceLayout& VoiceLayout() const { return voices_.Layout(); }
+    int NonIdleVoices() const { return voices_.NonIdleCount(); }
+    const CSorlKeyRecords& KeyRecords() const { return keyAssign_.Records(); }
+    const SorlKeyTables& Keys() const { return keyAssign_.Keys(); }
 
 private:
     friend class CSorlParameterTable;
@@ -111,10 +125,6 @@ private:
     void OnExtModValue(const SorlEvent& event);
     void OnMgPhase(const SorlEvent& event);
 
-    // Key handling, filled in by the voice allocation.
-    void KeyDown(int key, int velocity);
-    void KeyUp(int key);
-    void AllNotesOff();
     void AllSoundOff();
 
     void SetExtInputTarget(int input, float value);
@@ -133,9 +143,8 @@ private:
     CSorlRandomTable random_;
     CSorlOutputStage output_;
     SorlSettings settings_;
-
-    std::array<SorlVoiceGroup, kVoiceGroups> voiceGroups_{};
-    int activeVoices_ = 0;
+    CSorlVoices voices_{settings_, random_};
+    CSorlKeyAssign keyAssign_{settings_, voices_};
 
     SorlStereo mix_;
     SorlStereo effectOut_;

@@ -80,8 +80,13 @@ struct CSorlParameterTable::Handlers {
     static void KeyAssign(CSorlDsp& dsp, float value)
     {
         if (value >= kSwitchOn) {
-            dsp.settings_.keyAssign = Mode;
+            dsp.keyAssign_.SelectMode(Mode);
         }
+    }
+
+    static void Hold(CSorlDsp& dsp, float value)
+    {
+        dsp.keyAssign_.SetHold(value >= kSwitchOn);
     }
 
     static void OutputSwitch(CSorlDsp& dsp, float value)
@@ -120,7 +125,7 @@ struct CSorlParameterTable::Handlers {
 
     static void UnisonDetune(CSorlDsp& dsp, float value)
     {
-        dsp.settings_.unisonDetune = value;
+        dsp.keyAssign_.SetUnisonDetune(value);
     }
 
     static void VoicesTotal(CSorlDsp& dsp, float value)
@@ -173,7 +178,7 @@ const std::array<CSorlParameterTable::Handlers::Handler, kInputCount> CSorlParam
         SetControl<CSorlControlBank::kModulationWheel>,                      // 32 Modulation
         None, None, None, None, None, None,                                  // 33..38
         Switch<&SorlSettings::arpOn>,                                        // 39 Arpeggio
-        Switch<&SorlSettings::hold>,                                         // 40 Hold
+        Hold,                                                                // 40 Hold
         KeyAssign<kKeyAssignChord>,                                          // 41 Key Assign = Chord
         KeyAssign<kKeyAssignUnison>,                                         // 42 Key Assign = Unison
         KeyAssign<kKeyAssignPoly>,                                           // 43 Key Assign = Poly

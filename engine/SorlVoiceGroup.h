@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "SorlEnvelope.h" // the envelope states
+
 struct alignas(16) SorlVoiceGroup {
     static constexpr int kLanes = 4;
     static constexpr int kExtModTargets = 4; // PW, cutoff, MG level, VCA gain

@@ -40,6 +40,7 @@ bool CM4417Vst::initialize()
 {
     CM4417SharedResources::acquire();
     counted = true;
+    clearMidiState();
     recogniseHost();
     return initializeInstrument();
 }
@@ -121,11 +122,6 @@ void CM4417Vst::resumeEngine()
     wantEvents();
 }
 
-void CM4417Vst::allSoundOff(VstInt32 deltaFrames)
-{
-    engine->QueueAllSoundOff(static_cast<std::uint32_t>(deltaFrames));
-}
-
 void CM4417Vst::setSampleRate(float rate)
 {
     // Non-finite or absurd rates are refused; low ones are raised as hosts expect.
@@ -166,9 +162,18 @@ void CM4417Vst::getParameterDisplay(VstInt32 index, char* text)
 
 bool CM4417Vst::canParameterBeAutomated(VstInt32 index) { return isParameterAutomatable(index); }
 
-void CM4417Vst::notifyParameterChanged(VstInt32, float, bool) {}
+void CM4417Vst::notifyParameterChanged(VstInt32 index, float value, bool flag)
+{
+    notify([&](CM4417VstListener& editor) { editor.OnParameterChanged(index, value, flag); });
+}
 
-void CM4417Vst::setEdited(bool on) { edited = on; }
+void CM4417Vst::setEdited(bool on)
+{
+    if (edited == on)
+        return;
+    edited = on;
+    notify([on](CM4417VstListener& editor) { editor.OnModifiedChanged(on); });
+}
 
 void CM4417Vst::sendPendingDisplayUpdate()
 {
@@ -197,8 +202,28 @@ void CM4417Vst::selectProgram(VstInt32 program)
     loadProgramIntoEditBuffer(program);
     sendProgramToEngine();
     setEdited(false);
+    notify([program](CM4417VstListener& editor) { editor.OnProgramChanged(program, true); });
     displayUpdatePending = true;
+    setStoredProgram(program);
+    storeCompareBuffer();
 }
+
+bool CM4417Vst::writeProgramAndSelect(VstInt32 program)
+{
+    if (program < 0 || program >= getProgramCount() || !writeProgram(program))
+        return false;
+    // The engine already plays what was written; nothing is resent.
+    curProgram = program;
+    storeCompareBuffer();
+    loadProgramIntoEditBuffer(program);
+    notify([program](CM4417VstListener& editor) { editor.OnProgramChanged(program, true); });
+    setEdited(false);
+    displayUpdatePending = true;
+    notify([program](CM4417VstListener& editor) { editor.OnProgramWritten(program); });
+    return true;
+}
+
+bool CM4417Vst::writeCurrentProgram() { return writeProgramAndSelect(curProgram); }
 
 void CM4417Vst::setProgramName(char* name)
 {
@@ -229,52 +254,6 @@ bool CM4417Vst::copyProgram(VstInt32 destination)
     return written;
 }
 
-VstInt32 CM4417Vst::processEvents(VstEvents* events)
-{
-    {
-        std::lock_guard<CMoxSemaphore> guard(lock);
-        for (VstInt32 i = 0; i < events->numEvents; ++i) {
-            const VstEvent* event = events->events[i];
-            if (event == nullptr || event->type != kVstMidiType)
-                continue;
-            const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-            receiveMidi(static_cast<std::uint8_t>(midi->midiData[0]), static_cast<std::uint8_t>(midi->midiData[1]),
-                        static_cast<std::uint8_t>(midi->midiData[2]), std::max(midi->deltaFrames, 0));
-        }
-    }
-    sendPendingDisplayUpdate();
-    return 1;
-}
-
-void CM4417Vst::receiveMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 deltaFrames)
-{
-    const std::uint8_t key = data1 & 0x7f;
-    const std::uint8_t velocity = data2 & 0x7f;
-    switch (status & 0xf0) {
-    case 0x90:
-        if (velocity != 0) {
-            noteOn(key, velocity, deltaFrames);
-            break;
-        }
-        [[fallthrough]];
-    case 0x80:
-        noteOff(key, deltaFrames);
-        break;
-    default:
-        break;
-    }
-}
-
-void CM4417Vst::noteOn(VstInt32 key, VstInt32 velocity, VstInt32 deltaFrames)
-{
-    engine->QueueNote(static_cast<std::uint32_t>(deltaFrames), key, velocity);
-}
-
-void CM4417Vst::noteOff(VstInt32 key, VstInt32 deltaFrames)
-{
-    engine->QueueNoteOff(static_cast<std::uint32_t>(deltaFrames), key, 0);
-}
-
 VstInt32 CM4417Vst::canDo(char* text)
 {
     const bool listed = std::any_of(kCanDo.begin(), kCanDo.end(),
@@ -301,4 +280,5 @@ void CM4417Vst::takeHostTempo(bool force)
         return;
     hostTempo = tempo;
     setTempo(tempo);
+    notify([tempo](CM4417VstListener& editor) { editor.OnTempoChanged(tempo); });
 }

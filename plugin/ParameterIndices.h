@@ -5,6 +5,8 @@ namespace sorrel {
 
 enum ParameterIndex : int {
     kParamArpeggio = 13,
+    kParamArpSpeed = 14,
+    kParamMgFrequency = 20,
     kParamFxMode = 28,
     kParamPitchBend = 30,
     kParamModulation = 31,
@@ -29,6 +31,13 @@ enum ParameterIndex : int {
 
 // Parameters sent to the engine by a full program send; 94 and 95 act only when set.
 constexpr int kLastProgramParameter = 93;
+
+// Positions of Key Assign.
+enum KeyAssignStep : int {
+    kKeyAssignStepChord = 0,
+    kKeyAssignStepUnison = 1,
+    kKeyAssignStepPoly = 2,
+};
 
 enum EngineInput : int {
     kEngineArpeggio = 39,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 using namespace sorrel;
@@ -44,18 +45,26 @@ CSorlVst::~CSorlVst() = default;
 bool CSorlVst::initializeInstrument()
 {
     engine = CSorlDsp::Create(kEngineSampleRate, kEngineVoices);
-    programs = std::make_unique<std::array<sorrel::ProgramRecord, kProgramCount>>();
-    if (engine == nullptr || programs == nullptr)
+    bank = std::make_unique<sorrel::BankImage>();
+    if (engine == nullptr)
         return false;
-    programs->fill(sorrel::initProgram());
+    arpClock.clear();
+
+    bank->global = sorrel::factoryGlobalBlock();
+    std::fill(bank->slots, bank->slots + kProgramCount, sorrel::initProgram());
+    bank->program = 0;
+    bank->edited = 0;
+    bank->edit = bank->slots[0];
     loadProgramIntoEditBuffer(0);
-    compare = edit;
+    storeCompareBuffer();
 
     resetPendingParameters();
     exclusionChannel = -1;
     curProgram = -1; // forces the full program change below
     selectProgram(0);
+    resetControllers(0);
     suspendEngine();
+    displayUpdatePending = false; // the host reads everything when it gets the record
     return true;
 }
 
@@ -93,7 +102,7 @@ VstInt32 CSorlVst::getMidiProgramName(VstInt32, MidiProgramName* programName)
     const VstInt32 program = programName->thisProgramIndex;
     if (program < 0 || program >= kProgramCount)
         return 0;
-    const sorrel::ProgramRecord& record = program == curProgram ? edit : (*programs)[program];
+    const sorrel::ProgramRecord& record = program == curProgram ? edit : bank->slots[program];
     copyText(programName->name, record.name(), sizeof programName->name - 1);
     programName->midiProgram = static_cast<char>(program);
     programName->midiBankMsb = -1;
@@ -132,7 +141,7 @@ float CSorlVst::getProgramParameter(VstInt32 program, VstInt32 index)
         return edit.value(index);
     if (program == curProgram)
         return compare.value(index);
-    return (*programs)[program].value(index);
+    return bank->slots[program].value(index);
 }
 
 void CSorlVst::formatParameterDisplay(VstInt32 index, float value, char* text)
@@ -141,12 +150,16 @@ void CSorlVst::formatParameterDisplay(VstInt32 index, float value, char* text)
         text[0] = '\0';
         return;
     }
-    sorrel::formatParameterDisplay(index, value, displayContext, text);
+    sorrel::DisplayContext context{};
+    for (int slot = 0; slot < sorrel::kAssignableControllers; ++slot)
+        context.assignableControllers[slot] = bank->global.assignable[slot].controller;
+    sorrel::formatParameterDisplay(index, value, context, text);
 }
 
 void CSorlVst::renderReplacing(float** outputs, VstInt32 frames)
 {
     takeHostTempo(false);
+    advanceArpClock(frames);
     engine->ProcessReplacing(nullptr, outputs, frames);
     advanceFade(frames);
 }
@@ -154,6 +167,7 @@ void CSorlVst::renderReplacing(float** outputs, VstInt32 frames)
 void CSorlVst::renderAccumulating(float** outputs, VstInt32 frames)
 {
     takeHostTempo(false);
+    advanceArpClock(frames);
     engine->Process(nullptr, outputs, frames);
     advanceFade(frames);
 }
@@ -194,11 +208,20 @@ void CSorlVst::advanceFade(VstInt32 frames)
 
 void CSorlVst::fadeMuteEnded()
 {
+    // Leaving Chord mode must not lose the chord the engine holds.
     selectKeyAssignInEngine();
+    if (sorrel::toStep(edit.value(kParamKeyAssign), 3, 0) == kKeyAssignStepChord)
+        recordChordMemoryFromEngine();
     engine->QueueAllSoundOff(0);
+    notesPlayed = false;
     fade.releaseHeld([this](int input, float value) { engine->SetParameter(0, input, value); });
+    sendChordMemoryToEngine();
     selectKeyAssignInEngine();
 }
+
+void CSorlVst::sendChordMemoryToEngine() { engine->SetChordMemory(edit.chordMemory, edit.chordMemoryCount); }
+
+void CSorlVst::recordChordMemoryFromEngine() { edit.chordMemoryCount = engine->GetChordMemory(edit.chordMemory); }
 
 void CSorlVst::selectKeyAssignInEngine()
 {
@@ -208,20 +231,35 @@ void CSorlVst::selectKeyAssignInEngine()
 void CSorlVst::sendProgramToEngine()
 {
     startFade(20, 20, 0.0f);
+    notes.clear();
+    notify([](CM4417VstListener& editor) { editor.SuspendUpdates(true); });
+    notesPlayed = false;
     engine->QueueAllNotesOff(0);
+    sendChordMemoryToEngine();
     edit.setValue(kParamPitchBend, fromStep(lastPitchBend() - 1, 16383, 0));
     edit.setValue(kParamModulation, fromStep(lastControllerValue(1) - 1, 127, 0));
     for (VstInt32 index = 0; index <= sorrel::kLastProgramParameter; ++index)
         applyParameter(index, getParameter(index), 0, true);
+    updateExtModSources(0);
     takeHostTempo(true);
+    notify([](CM4417VstListener& editor) {
+        editor.RefreshAll(false);
+        editor.SuspendUpdates(false);
+    });
 }
+
+void CSorlVst::storeCompareBuffer() { compare = edit; }
+
+void CSorlVst::setStoredProgram(VstInt32 program) { bank->program = program; }
+
+VstInt32 CSorlVst::getStoredProgram() { return bank->program; }
 
 void CSorlVst::loadProgramIntoEditBuffer(VstInt32 program)
 {
     // The wheels follow the player, not the program.
     const float pitchBend = edit.value(kParamPitchBend);
     const float modulation = edit.value(kParamModulation);
-    edit = (*programs)[program];
+    edit = bank->slots[program];
     edit.setValue(kParamPitchBend, pitchBend);
     edit.setValue(kParamModulation, modulation);
 }
@@ -233,13 +271,15 @@ void CSorlVst::setEditBufferName(const char* name)
         return;
     edit.setName(bounded);
     setEdited(true);
+    const std::string stored(edit.name());
+    notify([&stored](CM4417VstListener& editor) { editor.OnProgramNameChanged(stored.c_str(), true); });
 }
 
 bool CSorlVst::getProgramNameAt(VstInt32 program, char* text, VstInt32, bool fromEditBuffer)
 {
     if (program < 0 || program >= kProgramCount)
         return false;
-    const sorrel::ProgramRecord& record = fromEditBuffer && program == curProgram ? edit : (*programs)[program];
+    const sorrel::ProgramRecord& record = fromEditBuffer && program == curProgram ? edit : bank->slots[program];
     copyText(text, record.name(), kHostProgramNameLength);
     return true;
 }
@@ -248,9 +288,15 @@ bool CSorlVst::writeProgram(VstInt32 program)
 {
     if (program < 0 || program >= kProgramCount)
         return false;
-    (*programs)[program] = edit;
+    bank->slots[program] = edit;
     return true;
 }
+
+VstInt32 CSorlVst::getPluginId() { return fourCharCode("ZOBE"); }
+
+bool CSorlVst::isAcceptedPluginId(VstInt32 id) { return id == fourCharCode("ZOBE") || id == fourCharCode("wq3 "); }
+
+VstInt32 CSorlVst::getExtModSourceParameter(int input) { return input == 0 ? kParamExtMod1Source : kParamExtMod2Source; }
 
 float CSorlVst::getInternalTempo() { return sorrel::mapRange(edit.value(kParamTempo), 20.0f, 400.0f); }
 bool CSorlVst::isMidiSync() { return sorrel::isOn(edit.value(kParamMidiSync)); }
@@ -274,5 +320,20 @@ void CSorlVst::updateMgTempoRate(float tempo)
 
 void CSorlVst::updateArpTempoRate(float tempo)
 {
-    arpPeriod = tempoPeriod(tempo, kParamArpBaseNote, kParamArpTimes);
+    arpClock.setPeriod(tempoPeriod(tempo, kParamArpBaseNote, kParamArpTimes));
 }
+
+void CSorlVst::advanceArpClock(VstInt32 frames)
+{
+    if (!isArpTempoSync())
+        return;
+    arpClock.advance(frames, [this](int offset) { engine->QueueArpTick(static_cast<std::uint32_t>(offset)); });
+}
+
+void CSorlVst::restartArpClock(VstInt32 deltaFrames)
+{
+    arpClock.restart(deltaFrames);
+    engine->QueueArpTick(static_cast<std::uint32_t>(deltaFrames));
+}
+
+void CSorlVst::restartMg(VstInt32 deltaFrames) { engine->QueueMgPhase(0.0f, static_cast<std::uint32_t>(deltaFrames)); }

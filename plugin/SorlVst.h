@@ -1,12 +1,13 @@
 // The instrument: its parameters, programs and engine on top of the framework.
 #pragma once
 
+#include "ArpClock.h"
+#include "BankImage.h"
 #include "M4417Vst.h"
 #include "ParameterTable.h"
 #include "ProgramFade.h"
 #include "ProgramRecord.h"
 
-#include <array>
 #include <memory>
 
 class CSorlVst : public CM4417Vst {
@@ -35,12 +36,24 @@ public:
     void formatParameterDisplay(VstInt32 index, float value, char* text) override;
     bool isParameterAutomatable(VstInt32 index) override;
     VstInt32 getParameterCount() override { return sorrel::kParameterCount; }
+    sorrel::GlobalBlock& getGlobalBlock() override { return bank->global; }
+    const sorrel::GlobalBlock& getDefaultGlobalBlock() override { return sorrel::factoryGlobalBlock(); }
     void sendProgramToEngine() override;
     void setEditBufferName(const char* name) override;
     bool getProgramNameAt(VstInt32 program, char* text, VstInt32 length, bool fromEditBuffer) override;
     bool writeProgram(VstInt32 program) override;
     VstInt32 getProgramCount() override { return kProgramCount; }
+    void storeCompareBuffer() override;
+    void setStoredProgram(VstInt32 program) override;
+    VstInt32 getStoredProgram() override;
     void loadProgramIntoEditBuffer(VstInt32 program) override;
+    VstInt32 getPluginId() override;
+    bool isAcceptedPluginId(VstInt32 id) override;
+    void noteOn(VstInt32 key, VstInt32 velocity, VstInt32 deltaFrames) override;
+    void controllerReceived(std::uint8_t status, VstInt32 controller, VstInt32 value, VstInt32 deltaFrames) override;
+    void channelPressure(VstInt32 value, VstInt32 deltaFrames) override;
+    void pitchBend(VstInt32 deltaFrames) override;
+    VstInt32 getExtModSourceParameter(int input) override;
     float getInternalTempo() override;
     bool isMidiSync() override;
     void updateMgTempoRate(float tempo) override;
@@ -50,15 +63,21 @@ public:
     bool isMgKeySync();
     bool isArpTempoSync();
     bool isArpKeySync();
+    void restartMg(VstInt32 deltaFrames);
+    void restartArpClock(VstInt32 deltaFrames);
     void sendToEngine(VstInt32 engineInput, float value, VstInt32 deltaFrames);
     void startFade(int muteMs, int fadeMs, float level);
     void resetPendingParameters();
     const CSorlProgramFade& programFade() const { return fade; }
 
     const sorrel::ProgramRecord& editBuffer() const { return edit; }
+    const sorrel::ProgramRecord& compareBuffer() const { return compare; }
+    const sorrel::BankImage& bankImage() const { return *bank; }
+    bool notesPlayedSinceProgramSent() const { return notesPlayed; }
     VstInt32 controllerExclusionChannel() const { return exclusionChannel; }
     float mgPeriodSamples() const { return mgPeriod; }
-    float arpPeriodSamples() const { return arpPeriod; }
+    float arpPeriodSamples() const { return arpClock.periodSamples(); }
+    const CSorlArpClock& arpeggiatorClock() const { return arpClock; }
 
 private:
     void storeValue(VstInt32 index, float value);
@@ -72,17 +91,20 @@ private:
     void changeExtModSource(VstInt32 input, float value, VstInt32 deltaFrames, bool force);
     void changeCompareTrigger();
     void changeExclusionChannel(float value);
+    void advanceArpClock(VstInt32 frames);
     void advanceFade(VstInt32 frames);
     void fadeMuteEnded();
     void selectKeyAssignInEngine();
+    void sendChordMemoryToEngine();
+    void recordChordMemoryFromEngine();
     float tempoPeriod(float tempo, VstInt32 baseNoteIndex, VstInt32 timesIndex) const;
 
     sorrel::ProgramRecord edit;
     sorrel::ProgramRecord compare;
-    std::unique_ptr<std::array<sorrel::ProgramRecord, kProgramCount>> programs;
+    std::unique_ptr<sorrel::BankImage> bank;
     CSorlProgramFade fade;
-    sorrel::DisplayContext displayContext{{1, 2, 16, 17}};
+    CSorlArpClock arpClock;
     VstInt32 exclusionChannel = -1;
     float mgPeriod = 0.0f;
-    float arpPeriod = 0.0f;
+    bool notesPlayed = false;
 };

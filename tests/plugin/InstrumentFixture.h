@@ -2,16 +2,50 @@
 // the editor notifications recorded.
 #pragma once
 
+#include "SorlDsp.h"
 #include "SorlVst.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace sorrel::test {
+
+// Keeps the editor notifications other than parameter changes, as text.
+struct RecordingListener : CM4417VstListener {
+    void OnProgramChanged(int program, bool) override { log("program " + std::to_string(program)); }
+    void OnProgramNameChanged(const char* name, bool) override { log(std::string("name ") + name); }
+    void OnControllerAssigned(int parameter, int controller) override
+    {
+        log("assigned " + std::to_string(parameter) + " " + std::to_string(controller));
+    }
+    void OnModifiedChanged(bool edited) override { log(edited ? "edited" : "unedited"); }
+    void OnNoteOn(int key, int velocity) override { log("on " + std::to_string(key) + " " + std::to_string(velocity)); }
+    void OnNoteOff(int key) override { log("off " + std::to_string(key)); }
+    void OnControlChangeReceived(int controller, int value) override
+    {
+        log("cc " + std::to_string(controller) + " " + std::to_string(value));
+    }
+    void OnAllSoundOff() override { log("all sound off"); }
+    void OnAllNotesReset() override { log("all notes reset"); }
+    void OnProgramWritten(int program) override { log("written " + std::to_string(program)); }
+
+    void log(std::string entry) { entries.push_back(std::move(entry)); }
+    bool saw(const std::string& entry) const
+    {
+        for (const std::string& seen : entries)
+            if (seen == entry)
+                return true;
+        return false;
+    }
+
+    std::vector<std::string> entries;
+};
 
 class RecordingInstrument : public CSorlVst {
 public:
@@ -27,6 +61,7 @@ struct ScriptedHost {
     static inline std::string productString = "test-host";
     static inline VstTimeInfo timeInfo{};
     static inline bool timeInfoAvailable = false;
+    static inline int updateDisplayCalls = 0;
 
     static VstIntPtr callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
     {
@@ -38,6 +73,9 @@ struct ScriptedHost {
             return 1;
         case audioMasterGetTime:
             return timeInfoAvailable ? reinterpret_cast<VstIntPtr>(&timeInfo) : 0;
+        case audioMasterUpdateDisplay:
+            ++updateDisplayCalls;
+            return 1;
         default:
             return 0;
         }
@@ -46,7 +84,11 @@ struct ScriptedHost {
 
 class InstrumentTest : public ::testing::Test {
 protected:
-    void SetUp() override { instrument = make(); }
+    void SetUp() override
+    {
+        instrument = make();
+        instrument->setListener(&editor);
+    }
     void TearDown() override { ScriptedHost::productString = "test-host"; }
 
     static std::unique_ptr<RecordingInstrument> make()
@@ -66,7 +108,46 @@ protected:
 
     float value(int index) { return instrument->getParameter(index); }
 
+    // One processEvents call with these MIDI messages at their frame offsets.
+    struct Midi {
+        VstInt32 offset;
+        std::uint8_t status;
+        std::uint8_t data1;
+        std::uint8_t data2;
+    };
+    void midi(std::initializer_list<Midi> messages)
+    {
+        std::vector<VstMidiEvent> records;
+        for (const Midi& m : messages) {
+            VstMidiEvent event{};
+            event.type = kVstMidiType;
+            event.byteSize = sizeof event;
+            event.deltaFrames = m.offset;
+            event.midiData[0] = static_cast<char>(m.status);
+            event.midiData[1] = static_cast<char>(m.data1);
+            event.midiData[2] = static_cast<char>(m.data2);
+            records.push_back(event);
+        }
+        std::vector<std::byte> block(sizeof(VstEvents) + records.size() * sizeof(VstEvent*));
+        auto* events = reinterpret_cast<VstEvents*>(block.data());
+        events->numEvents = static_cast<VstInt32>(records.size());
+        for (size_t i = 0; i < records.size(); ++i)
+            events->events[i] = reinterpret_cast<VstEvent*>(&records[i]);
+        instrument->processEvents(events);
+    }
+
+    // Resumed and rendered until the start-up mute is over, with an empty event queue.
+    void resumeSettled()
+    {
+        instrument->dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
+        render(4096);
+        ASSERT_EQ(instrument->getEngine()->PendingEventCount(), 0u);
+    }
+
+    std::uint32_t pendingEvents() { return instrument->getEngine()->PendingEventCount(); }
+
     std::unique_ptr<RecordingInstrument> instrument;
+    RecordingListener editor;
 };
 
 } // namespace sorrel::test

@@ -1,0 +1,140 @@
+#include "SorlVoices.h"
+
+#include "SorlRandomTable.h"
+#include "SorlSettings.h"
+
+namespace {
+
+constexpr std::uint32_t kPhaseSeed = 0x50484153;
+// Start phases are whole table steps below the top of the cycle.
+constexpr std::uint32_t kPhaseSteps = 8191;
+// A small charge in the first pole, so that a fresh filter is not all zeros.
+constexpr float kFilterStartCharge = 0.1f;
+
+int SideOfLevel(int level, int levels)
+{
+    if (levels <= 1) {
+        return 0;
+    }
+    const int middle = levels / 2;
+    if (levels % 2 == 0 || level < middle) {
+        return level % 2 + 1;
+    }
+    if (level == middle) {
+        return 0;
+    }
+    // Past the centre the alternation continues as if the centre were absent.
+    return (level - 1) % 2 + 1;
+}
+
+} // namespace
+
+CSorlVoices::CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random)
+    : settings_(settings), random_(random), phaseGenerator_(kPhaseSeed)
+{
+    Reset(layout_);
+}
+
+void CSorlVoices::Reset(const SorlVoiceLayout& layout)
+{
+    layout_ = layout;
+    for (SorlVoiceGroup& group : groups_) {
+        group = SorlVoiceGroup{};
+        for (int lane = 0; lane < SorlVoiceGroup::kLanes; ++lane) {
+            group.phase[lane] = static_cast<float>(phaseGenerator_() % kPhaseSteps);
+            group.filterState[0][lane] = kFilterStartCharge;
+            group.envelopeState[lane] = kEnvelopeIdle;
+        }
+    }
+    nonIdle_ = 0;
+}
+
+bool CSorlVoices::IsIdle(int voice) const
+{
+    return GroupOf(voice).envelopeState[LaneOf(voice)] == kEnvelopeIdle;
+}
+
+void CSorlVoices::Start(int voice, int note, float velocity)
+{
+    SorlVoiceGroup& group = GroupOf(voice);
+    const int lane = LaneOf(voice);
+    if (IsIdle(voice)) {
+        BeginNote(voice, note);
+        ++nonIdle_;
+    } else {
+        group.envelopeState[lane] = kEnvelopeSteal;
+        group.pendingNote[lane] = note;
+        group.pendingVelocity[lane] = velocity;
+    }
+    group.activeMask |= BitOf(voice);
+}
+
+void CSorlVoices::BeginNote(int voice, int note)
+{
+    SorlVoiceGroup& group = GroupOf(voice);
+    const int lane = LaneOf(voice);
+    group.envelopeState[lane] = kEnvelopeAttack;
+    group.note[lane] = note;
+    group.scaleOffset[lane] = settings_.pitchClassOffset[note % SorlSettings::kPitchClasses];
+    group.analogOffset[lane] = random_.Next() * settings_.analogAmount;
+}
+
+void CSorlVoices::Release(int voice)
+{
+    if (!IsIdle(voice)) {
+        GroupOf(voice).envelopeState[LaneOf(voice)] = kEnvelopeRelease;
+    }
+}
+
+void CSorlVoices::Silence(int voice)
+{
+    SorlVoiceGroup& group = GroupOf(voice);
+    if (IsIdle(voice)) {
+        group.note[LaneOf(voice)] = 0;
+        group.activeMask &= ~BitOf(voice);
+    } else {
+        group.envelopeState[LaneOf(voice)] = kEnvelopeFastRelease;
+    }
+}
+
+void CSorlVoices::FastReleaseAll()
+{
+    for (int voice = 0; voice < layout_.total; ++voice) {
+        SorlVoiceGroup& group = GroupOf(voice);
+        if (IsIdle(voice)) {
+            group.activeMask &= ~BitOf(voice);
+        } else {
+            group.envelopeState[LaneOf(voice)] = kEnvelopeFastRelease;
+        }
+    }
+}
+
+void CSorlVoices::SetDetune(float value, bool eachVoiceALevel)
+{
+    const int levels = eachVoiceALevel ? layout_.total : layout_.unison;
+    const float depth = value * value;
+    const float step = levels > 1 ? 2.0f * depth / static_cast<float>(levels - 1) : 0.0f;
+    for (int voice = 0; voice < kMaxVoices; ++voice) {
+        SorlVoiceGroup& group = GroupOf(voice);
+        const int lane = LaneOf(voice);
+        if (voice >= layout_.total) {
+            group.detune[lane] = 0.0f;
+            group.side[lane] = 0;
+            continue;
+        }
+        const int level = eachVoiceALevel ? voice : layout_.LevelOf(voice);
+        group.detune[lane] = levels > 1 ? depth - step * static_cast<float>(level) : 0.0f;
+        group.side[lane] = SideOfLevel(level, levels);
+    }
+}
+
+SorlVoiceView CSorlVoices::View(int voice) const
+{
+    if (voice < 0 || voice >= kMaxVoices) {
+        return {};
+    }
+    const SorlVoiceGroup& group = GroupOf(voice);
+    const int lane = LaneOf(voice);
+    return {group.envelopeState[lane], group.note[lane],       group.pendingNote[lane], group.pendingVelocity[lane],
+            group.detune[lane],        group.side[lane],       (group.activeMask & BitOf(voice)) != 0};
+}

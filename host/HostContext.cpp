@@ -168,6 +168,12 @@ void HostContext::setSamplePosition(double samplePosition)
     transport_.setSamplePosition(samplePosition);
 }
 
+void HostContext::setTimeline(const SongTimeline* timeline)
+{
+    std::lock_guard lock(mutex_);
+    transport_.setTimeline(timeline);
+}
+
 void HostContext::advance(VstInt32 frames)
 {
     std::lock_guard lock(mutex_);

@@ -43,6 +43,8 @@ public:
     void setTimeFlags(VstInt32 flags);
     void setTimeInfoAvailable(bool available);
     void setSamplePosition(double samplePosition);
+    // See HostTransport::setTimeline.
+    void setTimeline(const SongTimeline* timeline);
     void advance(VstInt32 frames);
 
     std::vector<HostCall> calls() const;

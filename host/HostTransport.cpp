@@ -34,14 +34,18 @@ std::optional<VstTimeInfo> HostTransport::timeInfo() const
     if (!available_) {
         return std::nullopt;
     }
+    const SongPosition position =
+        timeline_ != nullptr
+            ? timeline_->positionAt(samplePosition_, sampleRate_)
+            : SongPosition{tempo_, ppqPosition_, std::floor(ppqPosition_ / kBeatsPerBar) * kBeatsPerBar, kBeatsPerBar, 4};
     VstTimeInfo info{};
     info.samplePos = samplePosition_;
     info.sampleRate = sampleRate_;
-    info.ppqPos = ppqPosition_;
-    info.tempo = tempo_;
-    info.barStartPos = std::floor(ppqPosition_ / kBeatsPerBar) * kBeatsPerBar;
-    info.timeSigNumerator = kBeatsPerBar;
-    info.timeSigDenominator = 4;
+    info.ppqPos = position.ppqPosition;
+    info.tempo = position.tempo;
+    info.barStartPos = position.barStartPosition;
+    info.timeSigNumerator = position.timeSigNumerator;
+    info.timeSigDenominator = position.timeSigDenominator;
     info.flags = flags_;
     return info;
 }

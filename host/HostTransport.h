@@ -2,6 +2,7 @@
 // Not synchronised: HostContext guards it.
 #pragma once
 
+#include "SongTimeline.h"
 #include "VstAbi.h"
 
 #include <optional>
@@ -18,6 +19,10 @@ public:
     void setFlags(VstInt32 flags) { flags_ = flags; }
     void setAvailable(bool available) { available_ = available; }
     void setSamplePosition(double samplePosition);
+    // While set (it must outlive its use), tempo, musical position and metre
+    // come from `timeline` at the current sample position; null goes back to
+    // the fixed tempo.
+    void setTimeline(const SongTimeline* timeline) { timeline_ = timeline; }
 
     // Moves the position on by the frames a process call rendered.
     void advance(VstInt32 frames);
@@ -34,6 +39,7 @@ private:
     bool available_;
     double samplePosition_ = 0.0;
     double ppqPosition_ = 0.0;
+    const SongTimeline* timeline_ = nullptr;
 };
 
 } // namespace sorrel::host

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "SorlEnvelope.h"
+#include "SorlLaneVector.h"
 #include "SorlStereo.h"
 #include "SorlVcaTable.h"
 
@@ -47,7 +48,8 @@ public:
                              const Floats& signal, const CSorlVcaTable&, SorlAmplifierSum&);
 
     // vcaMode 0 Gate, 1 EG; mgToVca when the MG destination is the VCA.
-    static Variant VariantFor(int vcaMode, bool mgToVca);
+    // Usable at compile time, so a caller can inline the variant.
+    static constexpr Variant VariantFor(int vcaMode, bool mgToVca);
 
     // Gain making up for the level resonance takes away; resonance 0..6.
     static float ResonanceCompensation(float resonance);
@@ -55,4 +57,63 @@ public:
     // The mix pair: both sums folded towards the centre by the unison
     // spread (0..1) and scaled by the attenuator gain.
     static SorlStereo Mix(const SorlAmplifierSum& sum, float unisonSpread, float attenuatorGain);
+
+private:
+    static constexpr float kVcaSteps = CSorlVcaTable::kLastEntry;
+    static constexpr float kSilentSteps = 0.00001f;
+    static constexpr float kLeastVcaGain = 0.00001f;
+    static constexpr std::int32_t kLeftOnly = 1;
+    static constexpr std::int32_t kRightOnly = 2;
+
+    static SorlLaneFloats VcaCurve(SorlLaneFloats level, const CSorlVcaTable& vca)
+    {
+        const SorlLaneFloats steps = level * kVcaSteps;
+        // Lanes at or above full level (and NaN lanes, silenced below) read a
+        // valid cell; they take the full gain instead.
+        const SorlLaneFloats inRange = steps < SorlSplat(kVcaSteps) ? steps : SorlLaneFloats{};
+        const SorlLaneFloats held = inRange > SorlLaneFloats{} ? inRange : SorlLaneFloats{};
+        const SorlLaneInts cell = __builtin_convertvector(held, SorlLaneInts);
+        const SorlLaneFloats fraction = held - __builtin_convertvector(cell, SorlLaneFloats);
+        const SorlLaneFloats curve = SorlInterpolateLanes(vca.Data(), cell, fraction);
+        const SorlLaneFloats full = SorlSplat(1.0f);
+        const SorlLaneFloats silent{};
+        return steps > SorlSplat(kSilentSteps) ? (steps < SorlSplat(kVcaSteps) ? curve : full) : silent;
+    }
+
+    template <bool GateMode, bool MgToVca>
+    static void AddVoices(const SorlAmplifierFrame& frame, const SorlAmplifierLanes& lanes,
+                          const SorlEnvelopeLanes& envelope, const Floats& signal, const CSorlVcaTable& vca,
+                          SorlAmplifierSum& sum)
+    {
+        const SorlLaneFloats gain =
+            SorlClampLanes(SorlSplat(frame.vcaGain) + SorlLoadLanes(lanes.vcaOffset), kLeastVcaGain, 1.0f);
+        SorlLaneFloats level = SorlLoadLanes(GateMode ? envelope.gate : envelope.level);
+        if constexpr (MgToVca) {
+            const SorlLaneFloats depth =
+                SorlClampLanes(SorlSplat(frame.mgDepth) + SorlLoadLanes(lanes.mgOffset), 0.0f, 1.0f);
+            level = (depth * frame.mgSweep + 1.0f) * level;
+        }
+        const SorlLaneFloats amp = VcaCurve(level, vca) * (gain * frame.compensation);
+        // Selected rather than multiplied, so a silent lane adds exactly nothing.
+        const SorlLaneFloats y = amp != SorlLaneFloats{} ? amp * SorlLoadLanes(signal) : SorlLaneFloats{};
+
+        const SorlLaneInts side = SorlLoadLanes(lanes.side);
+        const SorlLaneFloats zero{};
+        SorlStoreLanes(sum.left, SorlLoadLanes(sum.left) + (side != kRightOnly ? y : zero));
+        SorlStoreLanes(sum.right, SorlLoadLanes(sum.right) + (side != kLeftOnly ? y : zero));
+    }
+
+    // Indexed by 2 * VCA mode + MG routing.
+    static constexpr Variant kVariants[kVariantCount] = {
+        &AddVoices<true, false>,
+        &AddVoices<true, true>,
+        &AddVoices<false, false>,
+        &AddVoices<false, true>,
+    };
 };
+
+constexpr CSorlAmplifier::Variant CSorlAmplifier::VariantFor(int vcaMode, bool mgToVca)
+{
+    const int mode = vcaMode < 0 ? 0 : (vcaMode > 1 ? 1 : vcaMode);
+    return kVariants[2 * mode + (mgToVca ? 1 : 0)];
+}

@@ -69,7 +69,7 @@ std::unique_ptr<CSorlDsp> CSorlDsp::Create(float sampleRate, int voiceCount)
 }
 
 CSorlDsp::CSorlDsp(float sampleRate, int voiceCount)
-    : knobCurve_(CSorlKnobTable::KnobCurve()), random_(kRandomSeed)
+    : wavetables_(CSorlWavetables::Shared()), knobCurve_(CSorlKnobTable::KnobCurve()), random_(kRandomSeed)
 {
     RebuildRateTables(IsUsableSampleRate(sampleRate) ? sampleRate : kFallbackSampleRate);
 
@@ -306,6 +306,16 @@ void CSorlDsp::AllSoundOff()
     keyAssign_.AllSoundOff();
     controls_.Rest(CSorlControlBank::kExtInput1);
     controls_.Rest(CSorlControlBank::kExtInput2);
+}
+
+void CSorlDsp::SelectOscillators()
+{
+    stages_.oscillators = CSorlVoiceStages::Oscillators(settings_.waveForm, settings_.subOscillator);
+}
+
+void CSorlDsp::SelectAmplifierMix()
+{
+    stages_.amplifierMix = CSorlVoiceStages::AmplifierMix(settings_.vcaMode, settings_.mgDestination == kMgToVca);
 }
 
 void CSorlDsp::SetExtInputTarget(int input, float value)

@@ -11,16 +11,23 @@
 #include <memory>
 
 #include "M4417Dsp.h"
+#include "SorlAmplifier.h"
 #include "SorlControlBank.h"
 #include "SorlEventQueue.h"
 #include "SorlKeyAssign.h"
 #include "SorlKnobTable.h"
+#include "SorlMgOutputs.h"
+#include "SorlOscillator.h"
+#include "SorlOscillatorPwm.h"
 #include "SorlOutputStage.h"
 #include "SorlRandomTable.h"
 #include "SorlRateTables.h"
 #include "SorlSettings.h"
 #include "SorlStereo.h"
+#include "SorlVcaTable.h"
+#include "SorlVoiceStages.h"
 #include "SorlVoices.h"
+#include "SorlWavetables.h"
 
 class CSorlDsp final : public CM4417Dsp {
 public:
@@ -89,6 +96,7 @@ public:
 
 private:
     friend class CSorlParameterTable;
+    friend class CSorlVoiceStages;
 
     using Stage = void (*)(CSorlDsp&);
     using EventAction = void (CSorlDsp::*)(const SorlEvent&);
@@ -98,13 +106,13 @@ private:
 
     // The per-sample chain; parameter handlers swap variants in.
     struct Stages {
-        Stage controlRateVoices = NoStage;
+        Stage controlRateVoices = CSorlVoiceStages::ControlRateVoices;
         Stage arpeggiatorClock = NoStage;
         Stage modulationGenerator = NoStage;
-        Stage envelopes = NoStage;
-        Stage oscillators = NoStage;
-        Stage filters = NoStage;
-        Stage amplifierMix = NoStage;
+        Stage envelopes = CSorlVoiceStages::Envelopes;
+        Stage oscillators = CSorlVoiceStages::Oscillators(CSorlOscillator::kSaw, 0);
+        Stage filters = CSorlVoiceStages::Filters;
+        Stage amplifierMix = CSorlVoiceStages::AmplifierMix(1, false); // EG mode
         Stage effect = PassMixThrough;
     };
 
@@ -127,6 +135,10 @@ private:
 
     void AllSoundOff();
 
+    // Called by the handlers of the switches the variants depend on.
+    void SelectOscillators();
+    void SelectAmplifierMix();
+
     void SetExtInputTarget(int input, float value);
     void RebuildRateTables(float rate);
     void RebuildVoiceLayout();
@@ -135,6 +147,7 @@ private:
     void Restart(bool running);
 
     float sampleRate_ = 0.0f;
+    const CSorlWavetables& wavetables_;
     Stages stages_;
     CSorlControlBank controls_;
     CSorlEventQueue events_;
@@ -143,8 +156,15 @@ private:
     CSorlRandomTable random_;
     CSorlOutputStage output_;
     SorlSettings settings_;
-    CSorlVoices voices_{settings_, random_};
+    CSorlVoices voices_{settings_, random_, rates_.filter};
     CSorlKeyAssign keyAssign_{settings_, voices_};
+    CSorlVcaTable vca_;
+    CSorlOscillatorPwm pwm_;
+    SorlMgOutputs mg_;
+
+    // Values shared by all voices, set at control rate.
+    SorlOscillatorFrame oscillatorFrame_;
+    SorlAmplifierFrame amplifierFrame_;
 
     SorlStereo mix_;
     SorlStereo effectOut_;

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr float kInitialCharge = 0.1f;
-constexpr float kKeyTrackPivot = 48.0f;
 constexpr float kLowestPosition = 0.00001f;
 constexpr float kLeastFeedback = 0.00001f;
 constexpr float kSaturationSteps = CSorlFilterTables::kSaturationSteps;
@@ -37,13 +36,7 @@ SorlLaneFloats Saturate(SorlLaneFloats v, const float* saturation)
     SorlLaneInts cell = __builtin_convertvector(scaled, SorlLaneInts);
     cell = cell < kLastSaturationCell ? cell : SorlLaneInts{} + kLastSaturationCell;
     const SorlLaneFloats fraction = scaled - __builtin_convertvector(cell, SorlLaneFloats);
-    SorlLaneFloats low;
-    SorlLaneFloats high;
-    for (int lane = 0; lane < SorlFilterLanes::kLanes; ++lane) {
-        low[lane] = saturation[cell[lane]];
-        high[lane] = saturation[cell[lane] + 1];
-    }
-    return v * (low + (high - low) * fraction);
+    return v * SorlInterpolateLanes(saturation, cell, fraction);
 }
 
 } // namespace

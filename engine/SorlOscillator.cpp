@@ -1,78 +1,10 @@
 #include "SorlOscillator.h"
 
-#include <algorithm>
-
-#include "SorlLaneVector.h"
-
 namespace {
 
-constexpr int kCycleMask = CSorlWavetables::kCycleLength - 1;
 constexpr float kHighestPitch = 127.0f;
 constexpr float kFineStepsPerSemitone = CSorlRateTables::kFinePitchSteps;
 constexpr int kSemitonesPerOctave = 12;
-constexpr float kNarrowestPulse = 0.001f;
-constexpr float kSquarePulse = CSorlWavetables::kCycleLength / 2.0f;
-
-// Linear interpolation in the rows starting at rowStart; positions wrap at
-// the cycle length and the guard sample serves the last step.
-SorlLaneFloats Read(const float* table, SorlLaneInts rowStart, SorlLaneFloats position)
-{
-    const SorlLaneInts whole = __builtin_convertvector(position, SorlLaneInts);
-    const SorlLaneFloats fraction = position - __builtin_convertvector(whole, SorlLaneFloats);
-    const SorlLaneInts index = rowStart + (whole & kCycleMask);
-    SorlLaneFloats here;
-    SorlLaneFloats next;
-    for (int lane = 0; lane < SorlOscillatorLanes::kLanes; ++lane) {
-        here[lane] = table[index[lane]];
-        next[lane] = table[index[lane] + 1];
-    }
-    return here + (next - here) * fraction;
-}
-
-SorlLaneFloats PulseWidth(const SorlOscillatorLanes& lanes, const SorlOscillatorFrame& frame, bool modulated)
-{
-    SorlLaneFloats width = SorlClampLanes(SorlSplat(frame.pulseWidth) + SorlLoadLanes(lanes.pulseWidthOffset),
-                                          kNarrowestPulse, kSquarePulse);
-    if (modulated) {
-        width = SorlClampLanes(width + frame.pwmSweep, kNarrowestPulse, kSquarePulse);
-    }
-    return width;
-}
-
-template <CSorlOscillator::Wave W, int SubOctaves>
-void Render(SorlOscillatorLanes& lanes, const SorlOscillatorFrame& frame, const CSorlWavetables& tables)
-{
-    const SorlLaneFloats phase = SorlLoadLanes(lanes.phase);
-    const SorlLaneInts row = SorlLoadLanes(lanes.row);
-    SorlLaneFloats out = Read(tables.Saw(), row, phase);
-    if constexpr (W != CSorlOscillator::kSaw) {
-        // The difference of two saws a width apart is a pulse that width wide.
-        const SorlLaneFloats width = PulseWidth(lanes, frame, W == CSorlOscillator::kPulseModulated);
-        out = (out - Read(tables.Saw(), row, phase + width)) * 0.5f;
-    }
-    if constexpr (SubOctaves > 0) {
-        constexpr float kRate = 1.0f / (1 << SubOctaves);
-        out += Read(tables.Square(), SorlLoadLanes(lanes.subRow[SubOctaves - 1]), phase * kRate);
-    }
-    SorlStoreLanes(lanes.output, out);
-
-    const SorlLaneFloats advanced = phase + SorlLoadLanes(lanes.increment);
-    const SorlLaneFloats span = SorlSplat(CSorlOscillator::kTableSpan);
-    SorlStoreLanes(lanes.phase, advanced >= span ? advanced - span : advanced);
-}
-
-// Indexed by 3 * wave + sub octaves.
-constexpr CSorlOscillator::Variant kVariants[CSorlOscillator::kVariantCount] = {
-    &Render<CSorlOscillator::kSaw, 0>,
-    &Render<CSorlOscillator::kSaw, 1>,
-    &Render<CSorlOscillator::kSaw, 2>,
-    &Render<CSorlOscillator::kPulse, 0>,
-    &Render<CSorlOscillator::kPulse, 1>,
-    &Render<CSorlOscillator::kPulse, 2>,
-    &Render<CSorlOscillator::kPulseModulated, 0>,
-    &Render<CSorlOscillator::kPulseModulated, 1>,
-    &Render<CSorlOscillator::kPulseModulated, 2>,
-};
 
 int RowStart(float pitch)
 {
@@ -80,13 +12,6 @@ int RowStart(float pitch)
 }
 
 } // namespace
-
-CSorlOscillator::Variant CSorlOscillator::VariantFor(int wave, int subOctaves)
-{
-    const int w = std::clamp(wave, 0, kWaveCount - 1);
-    const int s = std::clamp(subOctaves, 0, kSubSettings - 1);
-    return kVariants[w * kSubSettings + s];
-}
 
 float CSorlOscillator::PitchOffset(const SorlPitchControls& c)
 {

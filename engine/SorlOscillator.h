@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "SorlLaneVector.h"
 #include "SorlRateTables.h"
 #include "SorlWavetables.h"
 
@@ -56,8 +57,9 @@ public:
     // Writes each lane's output from its phase, then advances the phase.
     using Variant = void (*)(SorlOscillatorLanes&, const SorlOscillatorFrame&, const CSorlWavetables&);
 
-    // The variant for a wave form and sub setting (0 off, 1 or 2 octaves down).
-    static Variant VariantFor(int wave, int subOctaves);
+    // The variant for a wave form and sub setting (0 off, 1 or 2 octaves
+    // down). Usable at compile time, so a caller can inline the variant.
+    static constexpr Variant VariantFor(int wave, int subOctaves);
 
     // Semitones added to every voice's own pitch: bend, octave, vibrato,
     // tune and transpose.
@@ -66,4 +68,64 @@ public:
     // Holds each lane's pitch to 0..127 and derives its phase increment and
     // table rows from it.
     static void Tune(SorlOscillatorLanes& lanes, const Floats& pitch, const CSorlRateTables& rates);
+
+private:
+    static constexpr int kCycleMask = CSorlWavetables::kCycleLength - 1;
+    static constexpr float kNarrowestPulse = 0.001f;
+    static constexpr float kSquarePulse = CSorlWavetables::kCycleLength / 2.0f;
+
+    // Linear interpolation in the rows starting at rowStart; positions wrap
+    // at the cycle length and the guard sample serves the last step.
+    static SorlLaneFloats Read(const float* table, SorlLaneInts rowStart, SorlLaneFloats position)
+    {
+        const SorlLaneInts whole = __builtin_convertvector(position, SorlLaneInts);
+        const SorlLaneFloats fraction = position - __builtin_convertvector(whole, SorlLaneFloats);
+        return SorlInterpolateLanes(table, rowStart + (whole & kCycleMask), fraction);
+    }
+
+    static SorlLaneFloats PulseWidth(const SorlOscillatorLanes& lanes, const SorlOscillatorFrame& frame, bool modulated)
+    {
+        SorlLaneFloats width = SorlClampLanes(SorlSplat(frame.pulseWidth) + SorlLoadLanes(lanes.pulseWidthOffset),
+                                              kNarrowestPulse, kSquarePulse);
+        if (modulated) {
+            width = SorlClampLanes(width + frame.pwmSweep, kNarrowestPulse, kSquarePulse);
+        }
+        return width;
+    }
+
+    template <Wave W, int SubOctaves>
+    static void Render(SorlOscillatorLanes& lanes, const SorlOscillatorFrame& frame, const CSorlWavetables& tables)
+    {
+        const SorlLaneFloats phase = SorlLoadLanes(lanes.phase);
+        const SorlLaneInts row = SorlLoadLanes(lanes.row);
+        SorlLaneFloats out = Read(tables.Saw(), row, phase);
+        if constexpr (W != kSaw) {
+            // The difference of two saws a width apart is a pulse that width wide.
+            const SorlLaneFloats width = PulseWidth(lanes, frame, W == kPulseModulated);
+            out = (out - Read(tables.Saw(), row, phase + width)) * 0.5f;
+        }
+        if constexpr (SubOctaves > 0) {
+            constexpr float kRate = 1.0f / (1 << SubOctaves);
+            out += Read(tables.Square(), SorlLoadLanes(lanes.subRow[SubOctaves - 1]), phase * kRate);
+        }
+        SorlStoreLanes(lanes.output, out);
+
+        const SorlLaneFloats advanced = phase + SorlLoadLanes(lanes.increment);
+        const SorlLaneFloats span = SorlSplat(kTableSpan);
+        SorlStoreLanes(lanes.phase, advanced >= span ? advanced - span : advanced);
+    }
+
+    // Indexed by 3 * wave + sub octaves.
+    static constexpr Variant kVariants[kVariantCount] = {
+        &Render<kSaw, 0>,           &Render<kSaw, 1>,           &Render<kSaw, 2>,
+        &Render<kPulse, 0>,         &Render<kPulse, 1>,         &Render<kPulse, 2>,
+        &Render<kPulseModulated, 0>, &Render<kPulseModulated, 1>, &Render<kPulseModulated, 2>,
+    };
 };
+
+constexpr CSorlOscillator::Variant CSorlOscillator::VariantFor(int wave, int subOctaves)
+{
+    const int w = wave < 0 ? 0 : (wave >= kWaveCount ? kWaveCount - 1 : wave);
+    const int s = subOctaves < 0 ? 0 : (subOctaves >= kSubSettings ? kSubSettings - 1 : subOctaves);
+    return kVariants[w * kSubSettings + s];
+}

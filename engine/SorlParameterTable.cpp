@@ -64,6 +64,14 @@ struct CSorlParameterTable::Handlers {
         dsp.settings_.*Selector.field = Selector.positions[SorlSwitchPosition(value, Selector.thresholds)];
     }
 
+    // A selector whose setting picks a stage variant.
+    template <const Choice& Selector, void (CSorlDsp::*Select)()>
+    static void ChooseVariant(CSorlDsp& dsp, float value)
+    {
+        Choose<Selector>(dsp, value);
+        (dsp.*Select)();
+    }
+
     template <bool SorlSettings::*Field>
     static void Switch(CSorlDsp& dsp, float value)
     {
@@ -146,15 +154,15 @@ const std::array<CSorlParameterTable::Handlers::Handler, kInputCount> CSorlParam
         SetControl<CSorlControlBank::kVolume>,                               // 0 Volume
         SetControl<CSorlControlBank::kTune>,                                 // 1 Tune
         Choose<kOctave>,                                                     // 2 VCO Octave
-        Choose<kWaveForm>,                                                   // 3 VCO Wave Form
+        ChooseVariant<kWaveForm, &CSorlDsp::SelectOscillators>,              // 3 VCO Wave Form
         SetControl<CSorlControlBank::kPulseWidth>,                           // 4 VCO PWM Adjust
         LookUp<&SorlSettings::pwmRate, &CSorlRateTables::pwmRate>,           // 5 VCO PWM Speed
-        Choose<kSubOsc>,                                                     // 6 VCO Sub Osc
+        ChooseVariant<kSubOsc, &CSorlDsp::SelectOscillators>,                // 6 VCO Sub Osc
         SetControl<CSorlControlBank::kCutoff>,                               // 7 VCF Cutoff
         SetControl<CSorlControlBank::kResonance>,                            // 8 VCF Resonance
         SetControl<CSorlControlBank::kEgIntensity>,                          // 9 VCF EG Intensity
         SetControl<CSorlControlBank::kKbdTrack>,                             // 10 VCF Kbd Track
-        Choose<kVcaMode>,                                                    // 11 VCA Mode
+        ChooseVariant<kVcaMode, &CSorlDsp::SelectAmplifierMix>,              // 11 VCA Mode
         VcaAttenuator,                                                       // 12 VCA Attenuator
         LookUp<&SorlSettings::arpRate, &CSorlRateTables::arpSpeed>,          // 13 Arp Speed
         Choose<kArpRange>,                                                   // 14 Arp Range
@@ -166,7 +174,7 @@ const std::array<CSorlParameterTable::Handlers::Handler, kInputCount> CSorlParam
         LookUp<&SorlSettings::mgRate, &CSorlRateTables::mgRate>,             // 20 MG Frequency
         LookUp<&SorlSettings::mgDelay, &CSorlRateTables::mgDelay>,           // 21 MG Delay Time
         SetControl<CSorlControlBank::kMgLevel>,                              // 22 MG Level
-        Choose<kMgDestination>,                                              // 23 MG Destination
+        ChooseVariant<kMgDestination, &CSorlDsp::SelectAmplifierMix>,        // 23 MG Destination
         LookUp<&SorlSettings::attackRate, &CSorlRateTables::egAttackRate>,   // 24 EG Attack
         LookUp<&SorlSettings::decayRate, &CSorlRateTables::egDecayRate>,     // 25 EG Decay
         EgSustain,                                                           // 26 EG Sustain

@@ -37,6 +37,7 @@ void CSorlRateTables::Rebuild(float sampleRate, const CSorlKnobTable& knobCurve,
     mgRate = CSorlKnobTable::Built([&](int k) { return (49.95 * Squared(c[k]) + 0.05) / fs; });
     mgDelay = CSorlKnobTable::Built([&](int k) { return 10.0 * c[k] * Position(k) * fs; });
     mgDelayFadePole = static_cast<float>(1.0 - 1.0 / (0.0484 * fs));
+    filter.SetSampleRate(sampleRate);
     egAttackRate = CSorlKnobTable::Built([&](int k) { return 1.0 / ((13.0 * Squared(c[k]) + 0.001) * fs); });
     egDecayRate = CSorlKnobTable::Built([&](int k) { return 1.0 / ((10.0 * Squared(c[k]) + 0.001) * fs); });
     egSustainLevel = CSorlKnobTable::Built([](int k) { return std::max(Position(k), 0.00001); });

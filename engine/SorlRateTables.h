@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "SorlFilterTables.h"
 #include "SorlKnobTable.h"
 
 struct CSorlRateTables {
@@ -23,6 +24,7 @@ struct CSorlRateTables {
     CSorlKnobTable mgRate;
     CSorlKnobTable mgDelay;                       // samples
     float mgDelayFadePole = 0.0f;
+    CSorlFilterTables filter;
     CSorlKnobTable egAttackRate;
     CSorlKnobTable egDecayRate;
     CSorlKnobTable egSustainLevel;

@@ -5,6 +5,7 @@
 #include <array>
 
 enum SorlKeyAssign : int { kKeyAssignPoly, kKeyAssignUnison, kKeyAssignChord };
+enum SorlMgDestination : int { kMgToVco, kMgToVcf, kMgToVca };
 
 struct SorlSettings {
     static constexpr int kPitchClasses = 12;

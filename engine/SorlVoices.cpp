@@ -1,5 +1,8 @@
 #include "SorlVoices.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "SorlRandomTable.h"
 #include "SorlSettings.h"
 
@@ -8,8 +11,6 @@ namespace {
 constexpr std::uint32_t kPhaseSeed = 0x50484153;
 // Start phases are whole table steps below the top of the cycle.
 constexpr std::uint32_t kPhaseSteps = 8191;
-// A small charge in the first pole, so that a fresh filter is not all zeros.
-constexpr float kFilterStartCharge = 0.1f;
 
 int SideOfLevel(int level, int levels)
 {
@@ -29,8 +30,9 @@ int SideOfLevel(int level, int levels)
 
 } // namespace
 
-CSorlVoices::CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random)
-    : settings_(settings), random_(random), phaseGenerator_(kPhaseSeed)
+CSorlVoices::CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random,
+                         const CSorlFilterTables& filterTables)
+    : settings_(settings), random_(random), filterTables_(filterTables), phaseGenerator_(kPhaseSeed)
 {
     Reset(layout_);
 }
@@ -40,18 +42,37 @@ void CSorlVoices::Reset(const SorlVoiceLayout& layout)
     layout_ = layout;
     for (SorlVoiceGroup& group : groups_) {
         group = SorlVoiceGroup{};
-        for (int lane = 0; lane < SorlVoiceGroup::kLanes; ++lane) {
-            group.phase[lane] = static_cast<float>(phaseGenerator_() % kPhaseSteps);
-            group.filterState[0][lane] = kFilterStartCharge;
-            group.envelopeState[lane] = kEnvelopeIdle;
+        CSorlFilter::Reset(group.filter, filterTables_);
+        group.envelope.state.fill(kEnvelopeIdle);
+        for (float& phase : group.oscillator.phase) {
+            phase = static_cast<float>(phaseGenerator_() % kPhaseSteps);
         }
     }
     nonIdle_ = 0;
 }
 
+void CSorlVoices::StepEnvelopes(const SorlEnvelopeRates& rates)
+{
+    for (int g = 0; g < layout_.groups; ++g) {
+        SorlVoiceGroup& group = groups_[g];
+        if (group.activeMask == 0) {
+            continue; // all idle and silent
+        }
+        const SorlEnvelopeEvents events = CSorlEnvelope::Step(group.envelope, rates);
+        const int first = g * SorlVoiceGroup::kLanes;
+        for (std::uint32_t lanes = events.finished; lanes != 0; lanes &= lanes - 1) {
+            Finish(first + std::countr_zero(lanes));
+        }
+        for (std::uint32_t lanes = events.stolen; lanes != 0; lanes &= lanes - 1) {
+            const int voice = first + std::countr_zero(lanes);
+            BeginNote(voice, group.pendingNote[LaneOf(voice)]);
+        }
+    }
+}
+
 bool CSorlVoices::IsIdle(int voice) const
 {
-    return GroupOf(voice).envelopeState[LaneOf(voice)] == kEnvelopeIdle;
+    return GroupOf(voice).envelope.state[LaneOf(voice)] == kEnvelopeIdle;
 }
 
 void CSorlVoices::Start(int voice, int note, float velocity)
@@ -62,7 +83,7 @@ void CSorlVoices::Start(int voice, int note, float velocity)
         BeginNote(voice, note);
         ++nonIdle_;
     } else {
-        group.envelopeState[lane] = kEnvelopeSteal;
+        group.envelope.state[lane] = kEnvelopeSteal;
         group.pendingNote[lane] = note;
         group.pendingVelocity[lane] = velocity;
     }
@@ -73,16 +94,24 @@ void CSorlVoices::BeginNote(int voice, int note)
 {
     SorlVoiceGroup& group = GroupOf(voice);
     const int lane = LaneOf(voice);
-    group.envelopeState[lane] = kEnvelopeAttack;
+    group.envelope.state[lane] = kEnvelopeAttack;
     group.note[lane] = note;
     group.scaleOffset[lane] = settings_.pitchClassOffset[note % SorlSettings::kPitchClasses];
     group.analogOffset[lane] = random_.Next() * settings_.analogAmount;
 }
 
+void CSorlVoices::Finish(int voice)
+{
+    SorlVoiceGroup& group = GroupOf(voice);
+    group.note[LaneOf(voice)] = 0;
+    group.activeMask &= ~BitOf(voice);
+    nonIdle_ = std::max(nonIdle_ - 1, 0);
+}
+
 void CSorlVoices::Release(int voice)
 {
     if (!IsIdle(voice)) {
-        GroupOf(voice).envelopeState[LaneOf(voice)] = kEnvelopeRelease;
+        GroupOf(voice).envelope.state[LaneOf(voice)] = kEnvelopeRelease;
     }
 }
 
@@ -93,7 +122,7 @@ void CSorlVoices::Silence(int voice)
         group.note[LaneOf(voice)] = 0;
         group.activeMask &= ~BitOf(voice);
     } else {
-        group.envelopeState[LaneOf(voice)] = kEnvelopeFastRelease;
+        group.envelope.state[LaneOf(voice)] = kEnvelopeFastRelease;
     }
 }
 
@@ -104,7 +133,7 @@ void CSorlVoices::FastReleaseAll()
         if (IsIdle(voice)) {
             group.activeMask &= ~BitOf(voice);
         } else {
-            group.envelopeState[LaneOf(voice)] = kEnvelopeFastRelease;
+            group.envelope.state[LaneOf(voice)] = kEnvelopeFastRelease;
         }
     }
 }
@@ -119,12 +148,12 @@ void CSorlVoices::SetDetune(float value, bool eachVoiceALevel)
         const int lane = LaneOf(voice);
         if (voice >= layout_.total) {
             group.detune[lane] = 0.0f;
-            group.side[lane] = 0;
+            group.amplifier.side[lane] = 0;
             continue;
         }
         const int level = eachVoiceALevel ? voice : layout_.LevelOf(voice);
         group.detune[lane] = levels > 1 ? depth - step * static_cast<float>(level) : 0.0f;
-        group.side[lane] = SideOfLevel(level, levels);
+        group.amplifier.side[lane] = SideOfLevel(level, levels);
     }
 }
 
@@ -135,6 +164,14 @@ SorlVoiceView CSorlVoices::View(int voice) const
     }
     const SorlVoiceGroup& group = GroupOf(voice);
     const int lane = LaneOf(voice);
-    return {group.envelopeState[lane], group.note[lane],       group.pendingNote[lane], group.pendingVelocity[lane],
-            group.detune[lane],        group.side[lane],       (group.activeMask & BitOf(voice)) != 0};
+    return {group.envelope.state[lane],
+            group.note[lane],
+            group.pendingNote[lane],
+            group.pendingVelocity[lane],
+            group.detune[lane],
+            group.amplifier.side[lane],
+            (group.activeMask & BitOf(voice)) != 0,
+            group.envelope.level[lane],
+            group.envelope.gate[lane],
+            group.filter.feedback[lane]};
 }

@@ -8,10 +8,12 @@
 #include <array>
 #include <cstdint>
 #include <random>
+#include <span>
 
 #include "SorlVoiceGroup.h"
 #include "SorlVoiceLayout.h"
 
+class CSorlFilterTables;
 class CSorlRandomTable;
 struct SorlSettings;
 
@@ -24,6 +26,9 @@ struct SorlVoiceView {
     float detune = 0.0f; // semitones
     int side = 0;        // 0 centre, 1 and 2 the stereo sides
     bool active = false; // the lane's bit in its group's mask
+    float level = 0.0f;  // envelope
+    float gate = 0.0f;
+    float feedback = 0.0f; // filter resonance after its cutoff limit
 };
 
 class CSorlVoices {
@@ -33,8 +38,9 @@ public:
     static_assert(kMaxVoices == SorlVoiceLayout::kMaxVoices);
 
     // Tuning offsets and the analog amount are read from settings when a
-    // note starts; random supplies the analog pitch offsets.
-    CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random);
+    // note starts; random supplies the analog pitch offsets; a reset filter
+    // starts from the coefficients of the lowest cutoff.
+    CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random, const CSorlFilterTables& filterTables);
 
     // Takes the new layout and puts every voice to rest, silent and idle.
     void Reset(const SorlVoiceLayout& layout);
@@ -55,6 +61,13 @@ public:
     // level (Unison); otherwise levels are the layout's stack levels.
     void SetDetune(float value, bool eachVoiceALevel);
 
+    // Steps the envelopes of the groups in use: voices whose fade has ended
+    // become idle, stolen ones start their pending note.
+    void StepEnvelopes(const SorlEnvelopeRates& rates);
+
+    // The groups that hold the voices in use, for the per-voice stages.
+    std::span<SorlVoiceGroup> GroupsInUse() { return {groups_.data(), static_cast<std::size_t>(layout_.groups)}; }
+
     bool IsIdle(int voice) const;
     int NonIdleCount() const { return nonIdle_; }
     const SorlVoiceLayout& Layout() const { return layout_; }
@@ -67,9 +80,11 @@ private:
     static std::uint32_t BitOf(int voice) { return 1u << LaneOf(voice); }
 
     void BeginNote(int voice, int note);
+    void Finish(int voice);
 
     const SorlSettings& settings_;
     CSorlRandomTable& random_;
+    const CSorlFilterTables& filterTables_;
     std::minstd_rand phaseGenerator_;
     SorlVoiceLayout layout_;
     int nonIdle_ = 0;

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only when missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev zlib1g-dev libpng-dev libx11-dev libsndfile1-dev amsynth)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev zlib1g-dev libpng-dev libx11-dev libsndfile1-dev amsynth libbenchmark-dev)
 
 missing=()
 for p in "${packages[@]}"; do

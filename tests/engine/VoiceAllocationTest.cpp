@@ -98,6 +98,7 @@ TEST_F(VoiceTest, PolyPrefersTheLowestSilentFreeSlotElseTheLongestFreed)
     SetLayout(6, 1);
     SetMode(kInputKeyAssignChord);
     Press(60);
+    RenderBlock(40); // loud enough that the fades below outlast the test
     SetMode(kInputKeyAssignPoly);
     ASSERT_EQ(State(0), kEnvelopeFastRelease);
     ASSERT_EQ(FreeSlots(), (Keys{0, 1, 2, 3, 4, 5}));
@@ -137,6 +138,7 @@ TEST_F(VoiceTest, UnisonPlaysTheNewestKeyAndFallsBackToThePreviousOne)
     Press(60);
     expectAll(kEnvelopeAttack, 60, "A down");
     EXPECT_EQ(engine->NonIdleVoices(), 4);
+    RenderBlock(40); // loud enough that the steal fades below outlast the test
     Press(64);
     expectAll(kEnvelopeSteal, 64, "B down");
     Lift(64);

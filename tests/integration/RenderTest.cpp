@@ -67,17 +67,44 @@ TEST(Render, FrameCountsBelowOneReturnAtOnce)
     EXPECT_EQ(buffer.right, std::vector<float>(4, 0.5f));
 }
 
-TEST(Render, SilentUntilTheVoicesArrive)
+// Silence up to the note's offset, sound from it on: the VCA curve is 0
+// for the first few samples of the attack, so the first non-zero sample
+// comes a few samples after the offset.
+TEST(Render, NoteSoundsFromItsOffsetAndNotBefore)
 {
-    auto plugin = loadSorrel();
-    plugin->open(48000.0, 512);
-    MidiEventList events;
-    events.addNoteOn(10, 0, 69, 100);
-    plugin->processEvents(events);
-    StereoBuffer buffer(512, 1.0f);
-    plugin->processReplacing(buffer.channels(), 512);
-    EXPECT_EQ(buffer.left, std::vector<float>(512, 0.0f));
-    EXPECT_EQ(buffer.right, std::vector<float>(512, 0.0f));
+    struct Case {
+        double rate;
+        int offset;
+    };
+    for (const Case c : {Case{44100.0, 100}, Case{48000.0, 10}, Case{44100.0, 511}}) {
+        SCOPED_TRACE("offset " + std::to_string(c.offset));
+        auto plugin = loadSorrel();
+        plugin->open(c.rate, 512); // resuming renders the pre-roll
+        MidiEventList events;
+        events.addNoteOn(c.offset, 0, 69, 100);
+        plugin->processEvents(events);
+        StereoBuffer first(512, 1.0f);
+        plugin->processReplacing(first.channels(), 512);
+        StereoBuffer second(512, 1.0f);
+        plugin->processReplacing(second.channels(), 512);
+
+        std::vector<float> left = first.left;
+        left.insert(left.end(), second.left.begin(), second.left.end());
+        for (int i = 0; i < c.offset; ++i) {
+            ASSERT_EQ(left[i], 0.0f) << "sample " << i;
+            ASSERT_EQ(first.right[i], 0.0f) << "sample " << i;
+        }
+        int firstSound = c.offset;
+        while (firstSound < 1024 && left[firstSound] == 0.0f) {
+            ++firstSound;
+        }
+        EXPECT_LE(firstSound, c.offset + 4);
+        double energy = 0.0;
+        for (int i = c.offset + 256; i < c.offset + 512; ++i) {
+            energy += left[i] * left[i];
+        }
+        EXPECT_GT(std::sqrt(energy / 256.0), 0.01);
+    }
 }
 
 TEST(Render, DoublePrecisionIsNotOffered)

@@ -1,0 +1,9 @@
+// What the modulation generator hands to the voice stages. The generator
+// itself steps these each sample; they rest at 0, where they change nothing.
+#pragma once
+
+struct SorlMgOutputs {
+    float triangle = 0.0f;         // -1..1
+    float smoothedTriangle = 0.0f; // the triangle through a 1 ms smoother
+    float smoothedFade = 0.0f;     // delay fade-in 0..1, through a 1 ms smoother
+};

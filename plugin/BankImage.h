@@ -13,6 +13,7 @@ namespace sorrel {
 
 constexpr std::size_t kBankImageSize = 268304;
 constexpr int kProgramSlots = 128; // only the first 32 are programs; the rest travel along
+constexpr int kBankPrograms = 32;
 
 struct BankImage {
     GlobalBlock global;

@@ -1,5 +1,7 @@
 #include "ControllerMapFile.h"
 
+#include "MoxFile.h"
+
 #include <algorithm>
 
 namespace {
@@ -38,7 +40,7 @@ std::int32_t fieldAt(const Bytes& bytes, std::size_t at, bool littleEndian)
 
 } // namespace
 
-bool CM4417ControllerMapFile::write(std::FILE* file, const Map& map, std::int32_t pluginId, std::int32_t version)
+bool CM4417ControllerMapFile::write(CMoxFile& file, const Map& map, std::int32_t pluginId, std::int32_t version)
 {
     Bytes bytes{};
     putBigEndian(bytes, kMagicAt, kMagic);
@@ -47,13 +49,13 @@ bool CM4417ControllerMapFile::write(std::FILE* file, const Map& map, std::int32_
     putBigEndian(bytes, kIdAt, pluginId);
     putBigEndian(bytes, kIdVersionAt, version);
     std::copy(map.begin(), map.end(), bytes.begin() + kMapOffset);
-    return file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return file.Write(bytes.data(), bytes.size()) == bytes.size();
 }
 
-std::optional<CM4417ControllerMapFile::Map> CM4417ControllerMapFile::read(std::FILE* file, const IdCheck& isAcceptedId)
+std::optional<CM4417ControllerMapFile::Map> CM4417ControllerMapFile::read(CMoxFile& file, const IdCheck& isAcceptedId)
 {
     Bytes bytes{};
-    if (file == nullptr || std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
+    if (file.Read(bytes.data(), bytes.size()) != bytes.size())
         return std::nullopt;
 
     const std::int32_t littleVersion = fieldAt(bytes, kVersionAt, true);

@@ -4,9 +4,10 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <optional>
+
+class CMoxFile;
 
 class CM4417ControllerMapFile {
 public:
@@ -18,8 +19,8 @@ public:
     using IdCheck = std::function<bool(std::int32_t)>;
 
     // Writes the whole file at the current position; false when it could not.
-    static bool write(std::FILE* file, const Map& map, std::int32_t pluginId, std::int32_t version);
+    static bool write(CMoxFile& file, const Map& map, std::int32_t pluginId, std::int32_t version);
 
     // The map of a valid file, or nothing for a short file or a wrong magic, size or id.
-    static std::optional<Map> read(std::FILE* file, const IdCheck& isAcceptedId);
+    static std::optional<Map> read(CMoxFile& file, const IdCheck& isAcceptedId);
 };

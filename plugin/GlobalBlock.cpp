@@ -30,7 +30,7 @@ GlobalBlock makeFactoryBlock()
     GlobalBlock block;
     block.magic = kGlobalMagic;
     block.restSize = kGlobalRestSize;
-    block.version = kFactoryGlobalVersion;
+    block.version = static_cast<std::int32_t>(kCurrentRecordVersion);
     block.masterTune = 0.5f;
     std::fill(std::begin(block.unusedTwelve), std::end(block.unusedTwelve), 0.5f);
     std::copy(std::begin(kFactoryAssignable), std::end(kFactoryAssignable), block.assignable);

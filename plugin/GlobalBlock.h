@@ -2,6 +2,8 @@
 // switches, assignable controllers, controller map). Held and saved little-endian.
 #pragma once
 
+#include "RecordVersion.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +14,6 @@ namespace sorrel {
 constexpr std::size_t kGlobalBlockSize = 2048;
 constexpr std::uint32_t kGlobalMagic = 0x676C6F62; // the bytes "bolg"
 constexpr std::int32_t kGlobalRestSize = 2040;
-constexpr std::int32_t kFactoryGlobalVersion = 19;
 constexpr int kReceptionSwitches = 8;
 constexpr int kAssignableControllers = 4;
 constexpr int kControllerMapSize = 128;
@@ -70,7 +71,9 @@ static_assert(offsetof(GlobalBlock, scaleTable) == 512);
 static_assert(offsetof(GlobalBlock, reserved4) == 704);
 
 // The factory block: 440 Hz, equal temperament, everything received, the factory
-// controller map and assignable controllers 1, 2, 16 and 17.
+// controller map and assignable controllers 1, 2, 16 and 17. Its values follow this
+// release's conventions, so it carries this release's version: saving and loading it
+// must not run the upgrades meant for older records.
 const GlobalBlock& factoryGlobalBlock();
 
 } // namespace sorrel

@@ -11,10 +11,12 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
+class CMoxFile;
 class CSorlDsp;
 
 class CM4417Vst : public AudioEffectX {
@@ -41,6 +43,8 @@ public:
     VstInt32 canDo(char* text) override;
     bool copyProgram(VstInt32 destination) override;
     bool keysRequired() override { return true; }
+    VstInt32 getChunk(void** data, bool isPreset) override;
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
 
     // Framework operations.
     virtual bool initialize();
@@ -57,6 +61,16 @@ public:
     virtual const sorrel::GlobalBlock& getDefaultGlobalBlock() = 0;
     virtual void sendProgramToEngine() = 0;
 
+    // Global settings 0-31, each a value in 0..1 (see GlobalSettings.h). Setting one
+    // takes the instance lock, as it may retune the engine.
+    virtual void setGlobalSetting(VstInt32 index, float value);
+    virtual float getGlobalSetting(VstInt32 index);
+    // At most length bytes including the terminating zero.
+    virtual void formatGlobalSetting(VstInt32 index, char* text, VstInt32 length);
+    virtual VstInt32 getGlobalSettingCount();
+    // Master tune and the selected scale's twelve offsets, as the block holds them.
+    void sendTuningToEngine();
+
     // Programs.
     virtual void selectProgram(VstInt32 program);
     virtual void setEditBufferName(const char* name) = 0;
@@ -72,6 +86,46 @@ public:
     virtual void loadProgramIntoEditBuffer(VstInt32 program) = 0;
     virtual VstInt32 getPluginId() = 0;
     virtual bool isAcceptedPluginId(VstInt32 id) = 0;
+
+    // Chunks: one program record or the bank image. buildChunk answers a pointer that
+    // stays valid until the next buildChunk; applyChunk answers 1, or 0 with the state
+    // unchanged. Both expect the caller to hold the instance lock.
+    virtual VstInt32 buildChunk(void** data, bool program) = 0;
+    virtual VstInt32 applyChunk(const void* data, VstInt32 size, bool program) = 0;
+    virtual VstInt32 getChunkSize(bool program) = 0;
+    // Inflates a compressed bank chunk into the shared decompression buffer: its length
+    // with the 16-byte header, or 0. Hold compressionLock while using the result.
+    VstInt32 DecompressData(const void* chunk, VstInt32 size);
+
+    // Program (.fxp) and bank (.fxb) files.
+    virtual bool writeStateFile(CMoxFile& file, bool program);
+    virtual bool saveStateFile(const char* path, bool program, bool remember);
+    virtual bool readStateFile(CMoxFile& file, bool program, bool checkOnly);
+    virtual bool loadStateFile(const char* path, bool program);
+    // The same as a file of size bytes in memory; a bank then selects program 0.
+    virtual bool readStateFromMemory(const void* data, std::size_t size, bool program, bool checkOnly);
+
+    // Default files: the per-user file, else the all-users one. Saving writes the
+    // per-user file only, creating its folders.
+    virtual bool loadDefaultBank();
+    bool saveDefaultBank();
+    bool loadDefaultControllerMap();
+    bool saveDefaultControllerMap();
+    virtual const char* getDefaultBankFileName() = 0;
+    virtual const char* getDefaultControllerMapFileName() = 0;
+
+    // Only bank paths are remembered; the save dialog proposes them.
+    virtual void rememberFilePath(const char* path, bool program);
+    const std::string& rememberedBankPath() const { return bankPath; }
+    // A bank proposes the remembered path; a program "<effect>_<name>" with the
+    // characters that file systems refuse replaced by "_". At most length bytes.
+    virtual void suggestFileName(char* text, VstInt32 length, bool program);
+
+    // Paths of length bytes at most; false when they do not fit or no folder is known.
+    virtual void getShortEffectName(char* text, VstInt32 length);
+    virtual bool getDataFolder(char* text, VstInt32 length, bool perUser);
+    virtual bool getDefaultBankPath(char* text, VstInt32 length, bool perUser);
+    virtual bool getDefaultControllerMapPath(char* text, VstInt32 length, bool perUser);
 
     // MIDI intake.
     virtual void receiveMidi(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, VstInt32 deltaFrames);
@@ -96,8 +150,8 @@ public:
     virtual void assignController(VstInt32 parameter, VstInt32 controller);
     virtual VstInt32 getControllerParameter(VstInt32 controller);
     virtual void setControllerParameter(VstInt32 controller, VstInt32 parameter);
-    bool writeControllerMap(std::FILE* file);
-    bool readControllerMap(std::FILE* file, bool checkOnly);
+    bool writeControllerMap(CMoxFile& file);
+    bool readControllerMap(CMoxFile& file, bool checkOnly);
     bool saveControllerMap(const char* path, bool remember);
     const std::string& rememberedControllerMapPath() const { return controllerMapPath; }
 
@@ -151,6 +205,9 @@ protected:
     void clearMidiState();
     // Queues the value into every external modulation input fed by this source.
     void queueExtModValue(int source, float value, VstInt32 deltaFrames);
+    void storeGlobalSetting(VstInt32 index, float value);
+    bool readStateChunk(const std::function<std::size_t(void*, std::size_t)>& read, bool program, bool checkOnly);
+    bool defaultFilePath(char* text, VstInt32 length, bool perUser, const char* fileName);
 
     template <typename Call>
     void notify(Call call)
@@ -174,6 +231,7 @@ private:
     VstInt32 pitchBendValue = 8192;
     VstInt32 channelPressureValue = 0;
     std::string controllerMapPath;
+    std::string bankPath;
     bool assignmentsShown = false;
     float hostTempo = 120.0f;
     bool edited = false;

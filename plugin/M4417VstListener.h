@@ -21,4 +21,8 @@ public:
     virtual void OnProgramWritten(int /*program*/) {}
     virtual void SuspendUpdates(bool /*suspended*/) {}
     virtual void RefreshAll(bool /*now*/) {}
+    // Around applying a chunk or a state file: before anything changes, and after
+    // programs, buffers and the global block were replaced.
+    virtual void OnChunkLoading() {}
+    virtual void OnProgramsReloaded() {}
 };

@@ -2,6 +2,7 @@
 #include "M4417Vst.h"
 
 #include "ControllerMapFile.h"
+#include "MoxFile.h"
 #include "ParameterConversions.h"
 #include "SorlDsp.h"
 
@@ -280,14 +281,14 @@ void CM4417Vst::setControllerParameter(VstInt32 controller, VstInt32 parameter)
     notify([=](CM4417VstListener& editor) { editor.OnControllerAssigned(parameter, controller); });
 }
 
-bool CM4417Vst::writeControllerMap(std::FILE* file)
+bool CM4417Vst::writeControllerMap(CMoxFile& file)
 {
     CM4417ControllerMapFile::Map map{};
     std::copy_n(getGlobalBlock().controllerMap, map.size(), map.begin());
     return CM4417ControllerMapFile::write(file, map, getPluginId(), getVendorVersion());
 }
 
-bool CM4417Vst::readControllerMap(std::FILE* file, bool checkOnly)
+bool CM4417Vst::readControllerMap(CMoxFile& file, bool checkOnly)
 {
     const auto map = CM4417ControllerMapFile::read(file, [this](std::int32_t id) { return isAcceptedPluginId(id); });
     if (!map)
@@ -301,11 +302,11 @@ bool CM4417Vst::readControllerMap(std::FILE* file, bool checkOnly)
 
 bool CM4417Vst::saveControllerMap(const char* path, bool remember)
 {
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr)
+    CMoxFile file;
+    if (!file.Open(path, CMoxFile::kBinaryWrite))
         return false;
     const bool written = writeControllerMap(file);
-    const bool closed = std::fclose(file) == 0;
+    const bool closed = file.Close();
     if (!written || !closed)
         return false;
     if (remember)

@@ -50,7 +50,7 @@ ProgramRecord initProgram()
     ProgramRecord record;
     record.magic = kProgramMagic;
     record.restSize = kProgramRestSize;
-    record.version = kFactoryProgramVersion;
+    record.version = static_cast<std::int32_t>(kCurrentRecordVersion);
     record.setName("Init Program");
     for (int index = 0; index < kParameterCount; ++index)
         record.setValue(index, parameterInfo(index).defaultValue);

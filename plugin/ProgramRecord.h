@@ -2,6 +2,8 @@
 // descriptor table, and the chord memory. Held and saved in little-endian byte order.
 #pragma once
 
+#include "RecordVersion.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +15,6 @@ namespace sorrel {
 constexpr std::size_t kProgramRecordSize = 2048;
 constexpr std::uint32_t kProgramMagic = 0x676F7270; // the bytes "prog"
 constexpr std::int32_t kProgramRestSize = 2040;
-constexpr std::int32_t kFactoryProgramVersion = 19;
 constexpr std::size_t kProgramNameSize = 24;
 constexpr std::size_t kProgramNameMaxLength = kProgramNameSize - 1;
 constexpr std::size_t kParameterValuesOffset = 48;
@@ -68,8 +69,8 @@ static_assert(offsetof(ProgramRecord, chordMemoryCount) == 368);
 static_assert(offsetof(ProgramRecord, reserved3) == 372);
 static_assert(offsetof(ProgramRecord, chordMemory) == 1024);
 
-// The factory program "Init Program": every parameter at its default, version 19,
-// no chord memory.
+// The factory program "Init Program": every parameter at its default, no chord
+// memory, and this release's version, as its values follow this release's conventions.
 ProgramRecord initProgram();
 
 } // namespace sorrel

@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kEffectName = "Sorrel";
 constexpr const char* kVendorName = "VELTA";
-constexpr VstInt32 kVendorVersion = 0x01030000;
+constexpr VstInt32 kVendorVersion = static_cast<VstInt32>(sorrel::kCurrentRecordVersion);
 constexpr float kEngineSampleRate = 44100.0f;
 constexpr int kEngineVoices = 6;
 constexpr std::size_t kHostProgramNameLength = 16;
@@ -58,9 +58,15 @@ bool CSorlVst::initializeInstrument()
     loadProgramIntoEditBuffer(0);
     storeCompareBuffer();
 
+    const bool defaultBankLoaded = loadDefaultBank();
+    loadDefaultControllerMap();
+
     resetPendingParameters();
     exclusionChannel = -1;
-    curProgram = -1; // forces the full program change below
+    // A default bank saved with program 0 current keeps its saved edit buffer; any
+    // other start is a full program change.
+    if (!defaultBankLoaded)
+        curProgram = -1;
     selectProgram(0);
     resetControllers(0);
     suspendEngine();

@@ -49,6 +49,11 @@ public:
     void loadProgramIntoEditBuffer(VstInt32 program) override;
     VstInt32 getPluginId() override;
     bool isAcceptedPluginId(VstInt32 id) override;
+    VstInt32 buildChunk(void** data, bool program) override;
+    VstInt32 applyChunk(const void* data, VstInt32 size, bool program) override;
+    VstInt32 getChunkSize(bool program) override;
+    const char* getDefaultBankFileName() override { return "Sorrel.fxb"; }
+    const char* getDefaultControllerMapFileName() override { return "Sorrel.cmap"; }
     void noteOn(VstInt32 key, VstInt32 velocity, VstInt32 deltaFrames) override;
     void controllerReceived(std::uint8_t status, VstInt32 controller, VstInt32 value, VstInt32 deltaFrames) override;
     void channelPressure(VstInt32 value, VstInt32 deltaFrames) override;
@@ -98,10 +103,17 @@ private:
     void sendChordMemoryToEngine();
     void recordChordMemoryFromEngine();
     float tempoPeriod(float tempo, VstInt32 baseNoteIndex, VstInt32 timesIndex) const;
+    VstInt32 applyRecords(const void* data, VstInt32 size, bool program);
+    bool applyProgramChunk(const void* data, VstInt32 size);
+    bool applyBankChunk(const void* data, VstInt32 size);
+    void resetEngineForChunk();
 
     sorrel::ProgramRecord edit;
     sorrel::ProgramRecord compare;
     std::unique_ptr<sorrel::BankImage> bank;
+    // What getChunk hands out; valid until its next call.
+    sorrel::ProgramRecord programChunk;
+    std::unique_ptr<sorrel::BankImage> bankChunk;
     CSorlProgramFade fade;
     CSorlArpClock arpClock;
     VstInt32 exclusionChannel = -1;

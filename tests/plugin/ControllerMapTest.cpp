@@ -2,6 +2,7 @@
 #include "InstrumentFixture.h"
 
 #include "ControllerMapFile.h"
+#include "MoxFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,13 +14,16 @@ using sorrel::test::InstrumentTest;
 
 namespace {
 
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+std::string temporaryPath() { return ::testing::TempDir() + "sorrel-map-test.cmap"; }
 
-File temporaryFile(const std::vector<std::uint8_t>& bytes)
+// An open file holding these bytes, read from its start.
+std::unique_ptr<CMoxFile> temporaryFile(const std::vector<std::uint8_t>& bytes)
 {
-    File file(std::tmpfile(), &std::fclose);
-    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
-    std::rewind(file.get());
+    auto file = std::make_unique<CMoxFile>();
+    EXPECT_TRUE(file->Open(temporaryPath().c_str(), CMoxFile::kBinaryWrite));
+    file->Write(bytes.data(), bytes.size());
+    file->Close();
+    EXPECT_TRUE(file->Open(temporaryPath().c_str(), CMoxFile::kBinaryRead));
     return file;
 }
 
@@ -78,19 +82,23 @@ TEST_F(InstrumentTest, LearningMovesAnAssignment)
 TEST_F(InstrumentTest, ControllerMapFileRoundTrip)
 {
     instrument->assignController(8, 30);
-    File file(std::tmpfile(), &std::fclose);
-    ASSERT_TRUE(instrument->writeControllerMap(file.get()));
-    ASSERT_EQ(std::ftell(file.get()), 160);
+    CMoxFile file;
+    ASSERT_TRUE(file.Open(temporaryPath().c_str(), CMoxFile::kBinaryWrite));
+    ASSERT_TRUE(instrument->writeControllerMap(file));
+    std::int64_t position = 0;
+    ASSERT_TRUE(file.Tell(position));
+    ASSERT_EQ(position, 160);
+    ASSERT_TRUE(file.Close());
 
     std::vector<std::uint8_t> written(160);
-    std::rewind(file.get());
-    ASSERT_EQ(std::fread(written.data(), 1, 160, file.get()), 160u);
+    ASSERT_TRUE(file.Open(temporaryPath().c_str(), CMoxFile::kBinaryRead));
+    ASSERT_EQ(file.Read(written.data(), 160), 160u);
     EXPECT_EQ(std::memcmp(written.data(), "cmap\0\0\0\x98\x01\x03\0\0\0\0\0\0ZOBE\x01\x03\0\0", 24), 0);
 
     const GlobalBlock saved = instrument->getGlobalBlock();
     auto other = make();
-    std::rewind(file.get());
-    ASSERT_TRUE(other->readControllerMap(file.get(), false));
+    ASSERT_TRUE(file.Seek(0, CMoxFile::kFromStart));
+    ASSERT_TRUE(other->readControllerMap(file, false));
     EXPECT_EQ(std::memcmp(other->getGlobalBlock().controllerMap, saved.controllerMap, 96), 0);
 }
 
@@ -119,11 +127,9 @@ TEST_F(InstrumentTest, ControllerMapFilesAreCheckedBeforeUse)
     for (const Case& c : cases) {
         auto fresh = make();
         const GlobalBlock before = fresh->getGlobalBlock();
-        File checked = temporaryFile(c.bytes);
-        EXPECT_EQ(fresh->readControllerMap(checked.get(), true), c.accepted) << c.what;
+        EXPECT_EQ(fresh->readControllerMap(*temporaryFile(c.bytes), true), c.accepted) << c.what;
         EXPECT_EQ(std::memcmp(&fresh->getGlobalBlock(), &before, sizeof before), 0) << c.what;
-        File read = temporaryFile(c.bytes);
-        EXPECT_EQ(fresh->readControllerMap(read.get(), false), c.accepted) << c.what;
+        EXPECT_EQ(fresh->readControllerMap(*temporaryFile(c.bytes), false), c.accepted) << c.what;
         EXPECT_EQ(fresh->getControllerParameter(30), c.accepted ? 7 : -1) << c.what;
         EXPECT_EQ(fresh->getControllerParameter(74), c.accepted ? -1 : 7) << c.what;
     }

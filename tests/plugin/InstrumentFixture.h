@@ -2,6 +2,7 @@
 // the editor notifications recorded.
 #pragma once
 
+#include "DataFolders.h"
 #include "SorlDsp.h"
 #include "SorlVst.h"
 
@@ -34,6 +35,9 @@ struct RecordingListener : CM4417VstListener {
     void OnAllSoundOff() override { log("all sound off"); }
     void OnAllNotesReset() override { log("all notes reset"); }
     void OnProgramWritten(int program) override { log("written " + std::to_string(program)); }
+    void OnGlobalChanged(int index, float value, bool) override { globals.emplace_back(index, value); }
+    void OnChunkLoading() override { log("chunk loading"); }
+    void OnProgramsReloaded() override { log("programs reloaded"); }
 
     void log(std::string entry) { entries.push_back(std::move(entry)); }
     bool saw(const std::string& entry) const
@@ -45,6 +49,7 @@ struct RecordingListener : CM4417VstListener {
     }
 
     std::vector<std::string> entries;
+    std::vector<std::pair<int, float>> globals;
 };
 
 class RecordingInstrument : public CSorlVst {
@@ -146,6 +151,8 @@ protected:
 
     std::uint32_t pendingEvents() { return instrument->getEngine()->PendingEventCount(); }
 
+    // First, so that no instance of a test meets the real default files.
+    DataFolders folders;
     std::unique_ptr<RecordingInstrument> instrument;
     RecordingListener editor;
 };

@@ -344,6 +344,8 @@ void CSorlDsp::Suspend()
 void CSorlDsp::Restart(bool running)
 {
     Reset();
+    random_.Rewind(); // a restarted engine plays its analog offsets from the start
+
     running_.store(running, std::memory_order_relaxed);
     output_.SetRampGain(0.0f);
     controlCounter_ = 0;

@@ -18,6 +18,8 @@ public:
     void Refill();
     // The value at the read index; the index then moves on, wrapping.
     float Next();
+    // Reads from the first value again.
+    void Rewind() { index_ = 0; }
 
     float operator[](int i) const { return values_[i]; }
 

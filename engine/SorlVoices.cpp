@@ -40,6 +40,9 @@ CSorlVoices::CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random,
 void CSorlVoices::Reset(const SorlVoiceLayout& layout)
 {
     layout_ = layout;
+    // Every layout starts from the same phases, so a rendering after a restart
+    // does not depend on how many layouts came before it.
+    phaseGenerator_.seed(kPhaseSeed);
     for (SorlVoiceGroup& group : groups_) {
         group = SorlVoiceGroup{};
         CSorlFilter::Reset(group.filter, filterTables_);

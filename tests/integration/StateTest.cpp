@@ -85,13 +85,9 @@ TEST(State, BankChunkRoundTripIsExactAndSoundsAlike)
     EXPECT_EQ(loaded->dispatch(effGetProgram), 2);
     for (int index = 0; index < 96; ++index)
         EXPECT_EQ(loaded->getParameter(index), source->getParameter(index)) << index;
-    // Loading resets the engine's voices, so the phrase is compared with a second
-    // instance loaded from the same chunk rather than with the edited source.
-    auto again = openSorrel();
-    ASSERT_EQ(give(*again, saved, false), 1);
-    const std::vector<float> phrase = renderPhrase(*loaded);
-    EXPECT_GT(*std::max_element(phrase.begin(), phrase.end()), 0.0f);
-    EXPECT_EQ(renderPhrase(*again), phrase);
+    const std::vector<float> phrase = renderPhrase(*source);
+    EXPECT_GT(*std::max_element(phrase.begin(), phrase.end()), 0.001f);
+    EXPECT_EQ(renderPhrase(*loaded), phrase);
 }
 
 TEST(State, ProgramChunkRoundTrip)

@@ -15,6 +15,20 @@ constexpr int kBlock = 256;
 
 enum Wave { kSawWithSub, kPwmWithSub };
 
+void RenderBlocks(benchmark::State& state, CSorlDsp& engine)
+{
+    std::array<float, kBlock> left{};
+    std::array<float, kBlock> right{};
+    float* outputs[2] = {left.data(), right.data()};
+    for (auto _ : state) {
+        engine.ProcessReplacing(nullptr, outputs, kBlock);
+        benchmark::DoNotOptimize(left.data());
+        benchmark::ClobberMemory();
+    }
+    const double frames = static_cast<double>(state.iterations()) * kBlock;
+    state.counters["realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
+}
+
 void RenderHeldNotes(benchmark::State& state)
 {
     const int voices = static_cast<int>(state.range(0));
@@ -51,18 +65,63 @@ void RenderHeldNotes(benchmark::State& state)
         state.SkipWithError("not every voice is sounding");
         return;
     }
-    for (auto _ : state) {
-        engine->ProcessReplacing(nullptr, outputs, kBlock);
-        benchmark::DoNotOptimize(left.data());
-        benchmark::ClobberMemory();
-    }
-    const double frames = static_cast<double>(state.iterations()) * kBlock;
-    state.counters["realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
+    RenderBlocks(state, *engine);
 }
 
 BENCHMARK(RenderHeldNotes)
     ->ArgNames({"voices", "pwm"})
     ->ArgsProduct({{1, 6, 32}, {kSawWithSub, kPwmWithSub}})
+    ->Unit(benchmark::kMicrosecond);
+
+// FX Mode values for Off, Chorus, Phase and Ensemble.
+constexpr float kFxModes[] = {0.0f, 0.3f, 0.6f, 1.0f};
+
+void SetUpEffect(CSorlDsp& engine, int mode)
+{
+    engine.SetParameter(0, kInputFxMode, kFxModes[mode]);
+    engine.SetParameter(0, kInputFxSpeed, 0.5f);
+    engine.SetParameter(0, kInputFxSpread, 1.0f);
+    engine.Resume();
+}
+
+// One held note through each effect mode.
+void RenderEffectModes(benchmark::State& state)
+{
+    const auto engine = CSorlDsp::Create(kRate, 6);
+    SetUpEffect(*engine, static_cast<int>(state.range(0)));
+    engine->QueueNote(0, 48, 100);
+    RenderBlocks(state, *engine);
+}
+
+BENCHMARK(RenderEffectModes)->ArgNames({"fx"})->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+
+// Silence through each effect mode, from a fresh engine (tail 0) and after a
+// note's tail has died away for a minute (tail 1). Denormals lingering in
+// the effect would make the second case slower.
+void RenderSilence(benchmark::State& state)
+{
+    const auto engine = CSorlDsp::Create(kRate, 6);
+    SetUpEffect(*engine, static_cast<int>(state.range(0)));
+    if (state.range(1) != 0) {
+        std::array<float, kBlock> left{};
+        std::array<float, kBlock> right{};
+        float* outputs[2] = {left.data(), right.data()};
+        engine->QueueNote(0, 48, 100);
+        const int noteBlocks = static_cast<int>(0.5f * kRate) / kBlock;
+        const int tailBlocks = static_cast<int>(60.0f * kRate) / kBlock;
+        for (int block = 0; block < noteBlocks + tailBlocks; ++block) {
+            if (block == noteBlocks) {
+                engine->QueueNoteOff(0, 48, 0);
+            }
+            engine->ProcessReplacing(nullptr, outputs, kBlock);
+        }
+    }
+    RenderBlocks(state, *engine);
+}
+
+BENCHMARK(RenderSilence)
+    ->ArgNames({"fx", "tail"})
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

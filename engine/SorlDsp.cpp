@@ -1,5 +1,6 @@
 #include "SorlDsp.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <new>
@@ -93,14 +94,14 @@ void CSorlDsp::ApplyInitialValues()
     for (const InitialValue& initial : kInitialValues) {
         CSorlParameterTable::Apply(*this, initial.input, initial.value);
     }
-    arpExternalClock_ = false;
+    arpeggiator_.SetExternalClock(false);
     running_.store(true, std::memory_order_relaxed);
     for (int input = 0; input < SorlSettings::kExtModInputs; ++input) {
         SetExtModSource(input, 0);
     }
     settings_.mgTempoSync = false;
     settings_.mgSyncRate = 0.0f;
-    mgPhase_ = 0.0f;
+    mg_.SetPhase(0.0f);
     output_.SetMute(false);
     output_.SetRampGain(0.0f);
 }
@@ -263,6 +264,11 @@ void CSorlDsp::OnNote(const SorlEvent& event)
     const auto key = static_cast<int>(event.a);
     const auto velocity = static_cast<int>(event.b);
     if (velocity != 0) {
+        if (settings_.arpOn) {
+            arpeggiator_.KeyDown(key, velocity);
+        } else if (keyAssign_.Records().ActiveList().Empty()) {
+            mg_.RestartDelay(); // a new phrase: the MG waits out its delay again
+        }
         keyAssign_.KeyDown(key, velocity);
     } else {
         keyAssign_.KeyUp(key);
@@ -271,7 +277,7 @@ void CSorlDsp::OnNote(const SorlEvent& event)
 
 void CSorlDsp::OnAllNotesOff(const SorlEvent&)
 {
-    keyAssign_.AllNotesOff();
+    AllNotesOff();
 }
 
 void CSorlDsp::OnAllSoundOff(const SorlEvent&)
@@ -281,12 +287,12 @@ void CSorlDsp::OnAllSoundOff(const SorlEvent&)
 
 void CSorlDsp::OnArpClockMode(const SorlEvent& event)
 {
-    arpExternalClock_ = event.a != 0;
+    arpeggiator_.SetExternalClock(event.a != 0);
 }
 
 void CSorlDsp::OnArpTick(const SorlEvent&)
 {
-    arpTickPending_ = true;
+    arpeggiator_.Tick();
 }
 
 void CSorlDsp::OnExtModValue(const SorlEvent& event)
@@ -298,11 +304,21 @@ void CSorlDsp::OnExtModValue(const SorlEvent& event)
 
 void CSorlDsp::OnMgPhase(const SorlEvent& event)
 {
-    mgPhase_ = std::bit_cast<float>(event.a);
+    mg_.SetPhase(std::bit_cast<float>(event.a));
+}
+
+void CSorlDsp::AllNotesOff()
+{
+    // A latched arpeggio plays on without the keys.
+    if (!(settings_.arpOn && settings_.arpLatch)) {
+        arpeggiator_.ResetCounters();
+    }
+    keyAssign_.AllNotesOff();
 }
 
 void CSorlDsp::AllSoundOff()
 {
+    arpeggiator_.ResetCounters();
     keyAssign_.AllSoundOff();
     controls_.Rest(CSorlControlBank::kExtInput1);
     controls_.Rest(CSorlControlBank::kExtInput2);
@@ -318,6 +334,58 @@ void CSorlDsp::SelectAmplifierMix()
     stages_.amplifierMix = CSorlVoiceStages::AmplifierMix(settings_.vcaMode, settings_.mgDestination == kMgToVca);
 }
 
+void CSorlDsp::SelectEffect()
+{
+    effect_.Select(settings_.fxMode);
+}
+
+void CSorlDsp::LimitArpOctave()
+{
+    arpeggiator_.LimitOctave();
+}
+
+void CSorlDsp::ResumeArpAtLastKey()
+{
+    arpeggiator_.ResumeAtLastKey();
+}
+
+void CSorlDsp::RunArpeggiatorClock(CSorlDsp& dsp)
+{
+    dsp.arpeggiator_.ClockStep(dsp.rates_.arpLampDecrement);
+    dsp.arpLamp_.store(dsp.arpeggiator_.Lamp(), std::memory_order_relaxed);
+}
+
+void CSorlDsp::RunModulationGenerator(CSorlDsp& dsp)
+{
+    const SorlSettings& settings = dsp.settings_;
+    const CSorlRateTables& rates = dsp.rates_;
+    dsp.mg_.Step({settings.mgTempoSync ? settings.mgSyncRate : settings.mgRate, settings.mgDelay,
+                  rates.mgDelayFadePole, rates.smoothingPole1ms});
+    dsp.mgLamp_.store(dsp.mg_.Lamp(), std::memory_order_relaxed);
+}
+
+template <int Mode>
+void CSorlDsp::RunEffect(CSorlDsp& dsp)
+{
+    const CSorlControlBank& bank = dsp.controls_;
+    const SorlEffectControls controls{dsp.settings_.effectRate, bank.Current(CSorlControlBank::kEnsembleRate),
+                                      bank.Current(CSorlControlBank::kFxSpread) - 1.0f};
+    if (dsp.effect_.Process<Mode>(dsp.mix_, controls, dsp.effectOut_)) {
+        dsp.stages_.effect = EffectStage(dsp.effect_.ActiveMode());
+    }
+}
+
+CSorlDsp::Stage CSorlDsp::EffectStage(int mode)
+{
+    static constexpr std::array<Stage, CSorlEffect::kModeCount> kStages{
+        &RunEffect<CSorlEffect::kOff>,
+        &RunEffect<CSorlEffect::kChorus>,
+        &RunEffect<CSorlEffect::kPhase>,
+        &RunEffect<CSorlEffect::kEnsemble>,
+    };
+    return kStages[std::clamp(mode, 0, CSorlEffect::kModeCount - 1)];
+}
+
 void CSorlDsp::SetExtInputTarget(int input, float value)
 {
     const float settleInput = settings_.extModSource[input] >= kFirstGlobalSource ? value : kNeutralInput;
@@ -326,7 +394,7 @@ void CSorlDsp::SetExtInputTarget(int input, float value)
 
 void CSorlDsp::Reset()
 {
-    keyAssign_.AllNotesOff();
+    AllNotesOff();
     AllSoundOff();
     RebuildVoiceLayout();
 }
@@ -381,6 +449,9 @@ void CSorlDsp::InitialiseVoiceLayout()
 {
     RebuildVoiceLayout();
     keyAssign_.ClearKeyTables();
+    arpeggiator_.ResetCounters();
+    effect_.Reset();
+    stages_.effect = EffectStage(effect_.ActiveMode());
     controls_.RestAll();
 }
 

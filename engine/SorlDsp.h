@@ -12,11 +12,14 @@
 
 #include "M4417Dsp.h"
 #include "SorlAmplifier.h"
+#include "SorlArpeggiator.h"
 #include "SorlControlBank.h"
+#include "SorlEffect.h"
 #include "SorlEventQueue.h"
+#include "SorlExtMod.h"
 #include "SorlKeyAssign.h"
 #include "SorlKnobTable.h"
-#include "SorlMgOutputs.h"
+#include "SorlModulationGenerator.h"
 #include "SorlOscillator.h"
 #include "SorlOscillatorPwm.h"
 #include "SorlOutputStage.h"
@@ -85,9 +88,12 @@ public:
     const CSorlRateTables& RateTables() const { return rates_; }
     const CSorlOutputStage& Output() const { return output_; }
     std::uint32_t PendingEventCount() const { return events_.Count(); }
-    bool ArpExternalClock() const { return arpExternalClock_; }
-    bool ArpTickPending() const { return arpTickPending_; }
-    float MgPhase() const { return mgPhase_; }
+    bool ArpExternalClock() const { return arpeggiator_.ExternalClock(); }
+    bool ArpTickPending() const { return arpeggiator_.TickPending(); }
+    float MgPhase() const { return mg_.Phase(); }
+    const CSorlModulationGenerator& ModulationGenerator() const { return mg_; }
+    const CSorlArpeggiator& Arpeggiator() const { return arpeggiator_; }
+    const CSorlEffect& Effect() const { return effect_; }
     SorlVoiceView Voice(int voice) const { return voices_.View(voice); }
     const SorlVoiceLayout& VoiceLayout() const { return voices_.Layout(); }
     int NonIdleVoices() const { return voices_.NonIdleCount(); }
@@ -101,19 +107,22 @@ private:
     using Stage = void (*)(CSorlDsp&);
     using EventAction = void (CSorlDsp::*)(const SorlEvent&);
 
-    static void NoStage(CSorlDsp&) {}
-    static void PassMixThrough(CSorlDsp& dsp) { dsp.effectOut_ = dsp.mix_; }
+    static void RunArpeggiatorClock(CSorlDsp& dsp);
+    static void RunModulationGenerator(CSorlDsp& dsp);
+    template <int Mode>
+    static void RunEffect(CSorlDsp& dsp);
+    static Stage EffectStage(int mode);
 
     // The per-sample chain; parameter handlers swap variants in.
     struct Stages {
         Stage controlRateVoices = CSorlVoiceStages::ControlRateVoices;
-        Stage arpeggiatorClock = NoStage;
-        Stage modulationGenerator = NoStage;
+        Stage arpeggiatorClock = RunArpeggiatorClock;
+        Stage modulationGenerator = RunModulationGenerator;
         Stage envelopes = CSorlVoiceStages::Envelopes;
         Stage oscillators = CSorlVoiceStages::Oscillators(CSorlOscillator::kSaw, 0);
         Stage filters = CSorlVoiceStages::Filters;
         Stage amplifierMix = CSorlVoiceStages::AmplifierMix(1, false); // EG mode
-        Stage effect = PassMixThrough;
+        Stage effect = RunEffect<CSorlEffect::kOff>;
     };
 
     static const std::array<EventAction, kEventTypeCount> kEventActions;
@@ -133,11 +142,16 @@ private:
     void OnExtModValue(const SorlEvent& event);
     void OnMgPhase(const SorlEvent& event);
 
+    void AllNotesOff();
     void AllSoundOff();
 
-    // Called by the handlers of the switches the variants depend on.
+    // Called by the handlers of switches the engine acts on at once: the
+    // stage variants, the effect's cross-fade and the arpeggiator's scan.
     void SelectOscillators();
     void SelectAmplifierMix();
+    void SelectEffect();
+    void LimitArpOctave();
+    void ResumeArpAtLastKey();
 
     void SetExtInputTarget(int input, float value);
     void RebuildRateTables(float rate);
@@ -156,11 +170,14 @@ private:
     CSorlRandomTable random_;
     CSorlOutputStage output_;
     SorlSettings settings_;
-    CSorlVoices voices_{settings_, random_, rates_.filter};
+    CSorlExtMod extMod_{settings_, controls_};
+    CSorlVoices voices_{settings_, extMod_, random_, rates_.filter};
     CSorlKeyAssign keyAssign_{settings_, voices_};
+    CSorlModulationGenerator mg_;
+    CSorlArpeggiator arpeggiator_{settings_, keyAssign_, voices_, mg_};
+    CSorlEffect effect_{rates_};
     CSorlVcaTable vca_;
     CSorlOscillatorPwm pwm_;
-    SorlMgOutputs mg_;
 
     // Values shared by all voices, set at control rate.
     SorlOscillatorFrame oscillatorFrame_;
@@ -169,10 +186,6 @@ private:
     SorlStereo mix_;
     SorlStereo effectOut_;
     int controlCounter_ = 0;
-
-    bool arpExternalClock_ = false;
-    bool arpTickPending_ = false;
-    float mgPhase_ = 0.0f;
 
     // Read by the editor's thread through GetLedState.
     std::atomic<bool> running_{false};

@@ -1,22 +1,13 @@
 #include "SorlEnvelope.h"
 
-#include "SorlLaneVector.h"
-
 namespace {
 
 // The attack aims past full level, so it arrives in finite time.
 constexpr float kAttackTarget = 1.3f;
-constexpr float kDecayFloor = 0.000015848933f; // -96 dB
-
-SorlLaneInts Lanes(SorlEnvelopeState state)
-{
-    const std::int32_t s = state;
-    return SorlLaneInts{s, s, s, s};
-}
 
 } // namespace
 
-SorlEnvelopeEvents CSorlEnvelope::Step(SorlEnvelopeLanes& lanes, const SorlEnvelopeRates& rates)
+SorlEnvelopeEvents CSorlEnvelope::Advance(SorlEnvelopeLanes& lanes, const SorlEnvelopeRates& rates)
 {
     const SorlLaneInts state = SorlLoadLanes(lanes.state);
     const SorlLaneFloats level = SorlLoadLanes(lanes.level);
@@ -31,16 +22,13 @@ SorlEnvelopeEvents CSorlEnvelope::Step(SorlEnvelopeLanes& lanes, const SorlEnvel
     const SorlLaneInts isIdle = state == Lanes(kEnvelopeIdle);
     const SorlLaneInts isHeld = isAttack | isDecay;
 
-    // Written as a step towards the target: long segments then keep their
-    // time in single precision, where (1 - rate) would round the rate.
+    const SorlLaneFloats decay = Decay(level, rates);
+    const SorlLaneFloats rising = Rise(gate, rates);
+
+    // A step towards the target, like the decay.
     SorlLaneFloats attack = level + (kAttackTarget - level) * rates.attack;
     const SorlLaneInts reached = attack >= one;
     attack = reached ? one : attack;
-
-    const SorlLaneFloats sustain = SorlSplat(rates.sustain);
-    SorlLaneFloats decay = level + (sustain - level) * rates.decay;
-    decay = decay <= kDecayFloor ? zero : decay;
-    decay = level < sustain ? sustain : decay;
 
     // Release, steal and fast release fall the same way at different rates.
     const SorlLaneInts audible = level >= kCutLevel;
@@ -56,7 +44,6 @@ SorlEnvelopeEvents CSorlEnvelope::Step(SorlEnvelopeLanes& lanes, const SorlEnvel
     nextState = finished ? Lanes(kEnvelopeIdle) : nextState;
     nextState = stolen ? Lanes(kEnvelopeAttack) : nextState;
 
-    const SorlLaneFloats rising = gate + (one - gate) * rates.fastAttack;
     const SorlLaneFloats falling = gate >= kCutLevel ? gate - gate * rates.fastRelease : zero;
 
     SorlStoreLanes(lanes.state, nextState);

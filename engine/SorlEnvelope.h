@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "SorlLaneVector.h"
+
 enum SorlEnvelopeState : std::int32_t {
     kEnvelopeAttack,
     kEnvelopeDecay, // decays into and then holds the sustain level
@@ -45,5 +47,47 @@ public:
     // Fades below this are cut to 0 rather than followed down.
     static constexpr float kCutLevel = 0.04f;
 
-    static SorlEnvelopeEvents Step(SorlEnvelopeLanes& lanes, const SorlEnvelopeRates& rates);
+    // Inline for the common case, a group that has settled: held voices that
+    // sit on their sustain level (the step no longer moves it, nor the gate)
+    // and idle ones would store back what they loaded.
+    static SorlEnvelopeEvents Step(SorlEnvelopeLanes& lanes, const SorlEnvelopeRates& rates)
+    {
+        const SorlLaneInts state = SorlLoadLanes(lanes.state);
+        const SorlLaneFloats level = SorlLoadLanes(lanes.level);
+        const SorlLaneFloats gate = SorlLoadLanes(lanes.gate);
+        const SorlLaneInts isDecay = state == Lanes(kEnvelopeDecay);
+        const SorlLaneInts isIdle = state == Lanes(kEnvelopeIdle);
+        const SorlLaneInts settled = (isDecay & (Decay(level, rates) == level) & (Rise(gate, rates) == gate)) |
+                                     (isIdle & (gate == SorlLaneFloats{}));
+        if (SorlAllLanes(settled)) {
+            return {};
+        }
+        return Advance(lanes, rates);
+    }
+
+private:
+    static constexpr float kDecayFloor = 0.000015848933f; // -96 dB
+
+    static SorlLaneInts Lanes(SorlEnvelopeState state)
+    {
+        const std::int32_t s = state;
+        return SorlLaneInts{s, s, s, s};
+    }
+
+    // Written as steps towards the target: long segments then keep their
+    // time in single precision, where (1 - rate) would round the rate.
+    static SorlLaneFloats Decay(SorlLaneFloats level, const SorlEnvelopeRates& rates)
+    {
+        const SorlLaneFloats sustain = SorlSplat(rates.sustain);
+        SorlLaneFloats decay = level + (sustain - level) * rates.decay;
+        decay = decay <= kDecayFloor ? SorlLaneFloats{} : decay;
+        return level < sustain ? sustain : decay;
+    }
+
+    static SorlLaneFloats Rise(SorlLaneFloats gate, const SorlEnvelopeRates& rates)
+    {
+        return gate + (SorlSplat(1.0f) - gate) * rates.fastAttack;
+    }
+
+    static SorlEnvelopeEvents Advance(SorlEnvelopeLanes& lanes, const SorlEnvelopeRates& rates);
 };

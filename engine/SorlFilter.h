@@ -6,6 +6,7 @@
 #include <array>
 
 #include "SorlFilterTables.h"
+#include "SorlLaneVector.h"
 
 // One group's filter lanes; part of the voice group record.
 struct alignas(16) SorlFilterLanes {
@@ -51,8 +52,41 @@ public:
     static void Tune(SorlFilterLanes& lanes, const Floats& position, float resonance,
                      const CSorlFilterTables& tables);
 
-    // One sample for four voices; the output is the last pole.
-    static void Process(SorlFilterLanes& lanes, const Floats& input, const float* saturation);
+    // One sample for four voices; the output is the last pole. Inline, so
+    // the per-sample loop over the groups makes no call.
+    static void Process(SorlFilterLanes& lanes, const Floats& input, const float* saturation)
+    {
+        const SorlLaneFloats a = SorlLoadLanes(lanes.coefficient);
+        const SorlLaneFloats b = SorlLoadLanes(lanes.compensation);
+        const SorlLaneFloats k = SorlLoadLanes(lanes.feedback);
+
+        const SorlLaneFloats z = SorlLoadLanes(lanes.allPass);
+        const SorlLaneFloats zNext = z * b + SorlLoadLanes(lanes.pole[SorlFilterLanes::kPoles - 1]);
+        const SorlLaneFloats fedBack = Saturate((z - b * zNext) * k, saturation);
+        SorlStoreLanes(lanes.allPass, zNext);
+
+        SorlLaneFloats x = SorlLoadLanes(input) - fedBack;
+        for (Floats& pole : lanes.pole) {
+            x = x + (SorlLoadLanes(pole) - x) * a;
+            SorlStoreLanes(pole, x);
+        }
+    }
 
     static const Floats& Output(const SorlFilterLanes& lanes) { return lanes.pole[SorlFilterLanes::kPoles - 1]; }
+
+private:
+    static constexpr float kSaturationSteps = CSorlFilterTables::kSaturationSteps;
+    // Feedback magnitudes from 1 up are scaled by the table's last entry.
+    static constexpr int kLastSaturationCell = CSorlFilterTables::kSaturationSteps - 1;
+
+    static SorlLaneFloats Saturate(SorlLaneFloats v, const float* saturation)
+    {
+        SorlLaneFloats scaled = (v < SorlLaneFloats{} ? -v : v) * kSaturationSteps;
+        // A NaN reads the last entry instead of an arbitrary index.
+        scaled = scaled < SorlSplat(kSaturationSteps) ? scaled : SorlSplat(kSaturationSteps);
+        SorlLaneInts cell = __builtin_convertvector(scaled, SorlLaneInts);
+        cell = cell < kLastSaturationCell ? cell : SorlLaneInts{} + kLastSaturationCell;
+        const SorlLaneFloats fraction = scaled - __builtin_convertvector(cell, SorlLaneFloats);
+        return v * SorlInterpolateLanes(saturation, cell, fraction);
+    }
 };

@@ -26,6 +26,10 @@ public:
     float Compensation(int position) const { return compensation_[position]; }
     // Largest feedback amount that stays musical at that cutoff.
     float ResonanceLimit(int position) const { return resonanceLimit_[position]; }
+    // The three tables above whole, for reading four lanes at a time.
+    const float* Coefficients() const { return coefficient_.data(); }
+    const float* Compensations() const { return compensation_.data(); }
+    const float* ResonanceLimits() const { return resonanceLimit_.data(); }
     // G(i) = tanh(4x) / (4x) at x = i / 2000.
     const float* Saturation() const { return saturation_.data(); }
 

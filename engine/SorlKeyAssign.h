@@ -46,6 +46,8 @@ public:
     const CSorlChordMemory& ChordMemory() const { return chord_; }
     const CSorlKeyRecords& Records() const { return records_; }
     const SorlKeyTables& Keys() const { return keys_; }
+    // The arpeggiator keeps its latched keys here too.
+    SorlKeyTables& Keys() { return keys_; }
 
 private:
     SorlKeyAssign Mode() const { return static_cast<SorlKeyAssign>(settings_.keyAssign); }

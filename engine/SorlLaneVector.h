@@ -71,3 +71,10 @@ inline std::uint32_t SorlLaneBits(SorlLaneInts mask)
     const SorlLaneInts bits = mask & SorlLaneInts{1, 2, 4, 8};
     return static_cast<std::uint32_t>(bits[0] | bits[1] | bits[2] | bits[3]);
 }
+
+inline bool SorlAllLanes(SorlLaneInts mask)
+{
+    std::uint64_t halves[2];
+    std::memcpy(halves, &mask, sizeof halves);
+    return (halves[0] & halves[1]) == ~std::uint64_t{0};
+}

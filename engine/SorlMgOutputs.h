@@ -1,5 +1,5 @@
-// What the modulation generator hands to the voice stages. The generator
-// itself steps these each sample; they rest at 0, where they change nothing.
+// What the modulation generator hands to the voice stages, stepped every
+// sample. At 0 they change nothing.
 #pragma once
 
 struct SorlMgOutputs {

@@ -6,9 +6,9 @@ constexpr float kHighestPitch = 127.0f;
 constexpr float kFineStepsPerSemitone = CSorlRateTables::kFinePitchSteps;
 constexpr int kSemitonesPerOctave = 12;
 
-int RowStart(float pitch)
+SorlLaneInts RowStarts(SorlLaneFloats pitch)
 {
-    return static_cast<int>(pitch) * CSorlWavetables::kRowLength;
+    return __builtin_convertvector(pitch, SorlLaneInts) * CSorlWavetables::kRowLength;
 }
 
 } // namespace
@@ -23,17 +23,26 @@ float CSorlOscillator::PitchOffset(const SorlPitchControls& c)
 
 void CSorlOscillator::Tune(SorlOscillatorLanes& lanes, const Floats& pitch, const CSorlRateTables& rates)
 {
+    const SorlLaneFloats wanted = SorlLoadLanes(pitch);
+    const SorlLaneFloats zero{};
+    const SorlLaneFloats highest = SorlSplat(kHighestPitch);
+    // Written so that a NaN pitch lands on 0.
+    const SorlLaneFloats held = wanted > highest ? highest : (wanted > zero ? wanted : zero);
+    const SorlLaneInts semitone = __builtin_convertvector(held, SorlLaneInts);
+    const SorlLaneInts fine = __builtin_convertvector(
+        (held - __builtin_convertvector(semitone, SorlLaneFloats)) * kFineStepsPerSemitone, SorlLaneInts);
+    // The tables are read lane by lane; only the arithmetic runs on all four.
+    SorlLaneFloats finePitch;
+    SorlLaneFloats noteIncrement;
     for (int lane = 0; lane < SorlOscillatorLanes::kLanes; ++lane) {
-        // Written so that a NaN pitch lands on 0.
-        const float held = pitch[lane] > kHighestPitch ? kHighestPitch : (pitch[lane] > 0.0f ? pitch[lane] : 0.0f);
-        const int semitone = static_cast<int>(held);
-        const int fine = static_cast<int>((held - static_cast<float>(semitone)) * kFineStepsPerSemitone);
-        lanes.pitch[lane] = held;
-        lanes.increment[lane] = rates.finePitch[fine] * rates.noteIncrement[semitone];
-        lanes.row[lane] = RowStart(held);
-        for (int sub = 0; sub < SorlOscillatorLanes::kSubOctaves; ++sub) {
-            const float lowered = held - static_cast<float>(kSemitonesPerOctave * (sub + 1));
-            lanes.subRow[sub][lane] = lowered >= 0.0f ? RowStart(lowered) : 0;
-        }
+        finePitch[lane] = rates.finePitch[fine[lane]];
+        noteIncrement[lane] = rates.noteIncrement[semitone[lane]];
+    }
+    SorlStoreLanes(lanes.pitch, held);
+    SorlStoreLanes(lanes.increment, finePitch * noteIncrement);
+    SorlStoreLanes(lanes.row, RowStarts(held));
+    for (int sub = 0; sub < SorlOscillatorLanes::kSubOctaves; ++sub) {
+        const SorlLaneFloats lowered = held - static_cast<float>(kSemitonesPerOctave * (sub + 1));
+        SorlStoreLanes(lanes.subRow[sub], lowered >= zero ? RowStarts(lowered) : SorlLaneInts{});
     }
 }

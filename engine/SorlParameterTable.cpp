@@ -64,18 +64,13 @@ struct CSorlParameterTable::Handlers {
         dsp.settings_.*Selector.field = Selector.positions[SorlSwitchPosition(value, Selector.thresholds)];
     }
 
-    // A selector whose setting picks a stage variant.
+    // A selector whose setting the engine acts on at once, for instance by
+    // picking a stage variant.
     template <const Choice& Selector, void (CSorlDsp::*Select)()>
     static void ChooseVariant(CSorlDsp& dsp, float value)
     {
         Choose<Selector>(dsp, value);
         (dsp.*Select)();
-    }
-
-    template <bool SorlSettings::*Field>
-    static void Switch(CSorlDsp& dsp, float value)
-    {
-        dsp.settings_.*Field = value >= kSwitchOn;
     }
 
     template <float SorlSettings::*Field, CSorlKnobTable CSorlRateTables::*Table>
@@ -90,6 +85,16 @@ struct CSorlParameterTable::Handlers {
         if (value >= kSwitchOn) {
             dsp.keyAssign_.SelectMode(Mode);
         }
+    }
+
+    static void Arpeggio(CSorlDsp& dsp, float value)
+    {
+        dsp.arpeggiator_.SetOn(value >= kSwitchOn);
+    }
+
+    static void ArpLatch(CSorlDsp& dsp, float value)
+    {
+        dsp.arpeggiator_.SetLatch(value >= kSwitchOn);
     }
 
     static void Hold(CSorlDsp& dsp, float value)
@@ -165,9 +170,9 @@ const std::array<CSorlParameterTable::Handlers::Handler, kInputCount> CSorlParam
         ChooseVariant<kVcaMode, &CSorlDsp::SelectAmplifierMix>,              // 11 VCA Mode
         VcaAttenuator,                                                       // 12 VCA Attenuator
         LookUp<&SorlSettings::arpRate, &CSorlRateTables::arpSpeed>,          // 13 Arp Speed
-        Choose<kArpRange>,                                                   // 14 Arp Range
-        Choose<kArpMode>,                                                    // 15 Arp Mode
-        Switch<&SorlSettings::arpLatch>,                                     // 16 Arp Latch
+        ChooseVariant<kArpRange, &CSorlDsp::LimitArpOctave>,                 // 14 Arp Range
+        ChooseVariant<kArpMode, &CSorlDsp::ResumeArpAtLastKey>,              // 15 Arp Mode
+        ArpLatch,                                                            // 16 Arp Latch
         None,                                                                // 17
         OutputSwitch,                                                        // 18 Output Switch
         SetControl<CSorlControlBank::kPitchBendRange>,                       // 19 Pitch Bend Range
@@ -179,13 +184,13 @@ const std::array<CSorlParameterTable::Handlers::Handler, kInputCount> CSorlParam
         LookUp<&SorlSettings::decayRate, &CSorlRateTables::egDecayRate>,     // 25 EG Decay
         EgSustain,                                                           // 26 EG Sustain
         LookUp<&SorlSettings::releaseRate, &CSorlRateTables::egReleaseRate>, // 27 EG Release
-        Choose<kFxMode>,                                                     // 28 FX Mode
+        ChooseVariant<kFxMode, &CSorlDsp::SelectEffect>,                     // 28 FX Mode
         FxSpeed,                                                             // 29 FX Speed
         None,                                                                // 30
         SetControl<CSorlControlBank::kPitchBend>,                            // 31 Pitch Bend
         SetControl<CSorlControlBank::kModulationWheel>,                      // 32 Modulation
         None, None, None, None, None, None,                                  // 33..38
-        Switch<&SorlSettings::arpOn>,                                        // 39 Arpeggio
+        Arpeggio,                                                            // 39 Arpeggio
         Hold,                                                                // 40 Hold
         KeyAssign<kKeyAssignChord>,                                          // 41 Key Assign = Chord
         KeyAssign<kKeyAssignUnison>,                                         // 42 Key Assign = Unison

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "SorlDsp.h"
+#include "SorlLaneVector.h"
 
 namespace {
 
@@ -39,6 +40,25 @@ struct ExternalInputs {
     }
 };
 
+// A plain loop: std::any_of unrolls into more code than the usual first-group hit needs.
+bool AnyGroupActive(CSorlVoices& voices)
+{
+    for (const SorlVoiceGroup& group : voices.GroupsInUse()) {
+        if (group.activeMask != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// std::clamp to 0..1 on four lanes, NaN included.
+SorlLaneFloats ClampLikeStd(SorlLaneFloats v)
+{
+    const SorlLaneFloats zero{};
+    const SorlLaneFloats one = SorlSplat(1.0f);
+    return v < zero ? zero : (one < v ? one : v);
+}
+
 } // namespace
 
 CSorlVoiceStages::Stage CSorlVoiceStages::Oscillators(int wave, int subOctaves)
@@ -65,7 +85,7 @@ void CSorlVoiceStages::ControlRateVoices(CSorlDsp& dsp)
 {
     const Bank& bank = dsp.controls_;
     const SorlSettings& settings = dsp.settings_;
-    const SorlMgOutputs& mg = dsp.mg_;
+    const SorlMgOutputs& mg = dsp.mg_.Outputs();
     const ExternalInputs external{bank.Current(Bank::kExtInput1) - kNeutralInput,
                                   bank.Current(Bank::kExtInput2) - kNeutralInput};
 
@@ -79,6 +99,20 @@ void CSorlVoiceStages::ControlRateVoices(CSorlDsp& dsp)
                           2.0f * external.Times(bank, Bank::kExtMod1MgLevel, Bank::kExtMod2MgLevel, kNeutralAmount);
     const bool mgToVco = settings.mgDestination == kMgToVco;
     const bool mgToVcf = settings.mgDestination == kMgToVcf;
+
+    const float resonance = bank.Current(Bank::kResonance) - kResonanceRest;
+
+    SorlAmplifierFrame& amplifier = dsp.amplifierFrame_;
+    amplifier.vcaGain =
+        kCentredVcaGain + external.Times(bank, Bank::kExtMod1VcaGain, Bank::kExtMod2VcaGain, kNeutralAmount);
+    amplifier.compensation = CSorlAmplifier::ResonanceCompensation(resonance);
+    amplifier.mgDepth = mgDepth;
+
+    // The frames above are read by voices starting before the next tick; the
+    // per-voice terms below only by active groups.
+    if (!AnyGroupActive(dsp.voices_)) {
+        return;
+    }
 
     const SorlPitchControls pitchControls{bank.Current(Bank::kPitchBendRange), bank.Current(Bank::kPitchBend),
                                           bank.Current(Bank::kModulationWheel), bank.Current(Bank::kVibratoInt),
@@ -96,29 +130,20 @@ void CSorlVoiceStages::ControlRateVoices(CSorlDsp& dsp)
         mgToVcf ? mg.triangle * kMgCutoffRange * mg.smoothedFade : 0.0f,
         mgToVcf ? mgDepth : 0.0f,
     };
-    const float resonance = bank.Current(Bank::kResonance) - kResonanceRest;
-
-    SorlAmplifierFrame& amplifier = dsp.amplifierFrame_;
-    amplifier.vcaGain =
-        kCentredVcaGain + external.Times(bank, Bank::kExtMod1VcaGain, Bank::kExtMod2VcaGain, kNeutralAmount);
-    amplifier.compensation = CSorlAmplifier::ResonanceCompensation(resonance);
-    amplifier.mgDepth = mgDepth;
-
     for (SorlVoiceGroup& group : dsp.voices_.GroupsInUse()) {
         if (group.activeMask == 0) {
             continue;
         }
+        const SorlLaneFloats note = __builtin_convertvector(SorlLoadLanes(group.note), SorlLaneFloats);
+        const SorlLaneFloats scale = SorlLoadLanes(group.scaleOffset);
+        const SorlLaneFloats analog = SorlLoadLanes(group.analogOffset);
+        const SorlLaneFloats depth = ClampLikeStd(pitchDepth + SorlLoadLanes(group.amplifier.mgOffset));
         SorlVoiceGroup::Floats pitch;
         SorlVoiceGroup::Floats keyDistance;
         SorlVoiceGroup::Floats cutoffOffset;
-        for (int lane = 0; lane < SorlVoiceGroup::kLanes; ++lane) {
-            const float note = static_cast<float>(group.note[lane]);
-            const float depth = std::clamp(pitchDepth + group.amplifier.mgOffset[lane], 0.0f, 1.0f);
-            pitch[lane] = note + group.detune[lane] + group.scaleOffset[lane] + group.analogOffset[lane] +
-                          depth * pitchSweep + pitchOffset;
-            keyDistance[lane] = note - kKeyTrackPivot + group.scaleOffset[lane];
-            cutoffOffset[lane] = group.analogOffset[lane] + group.cutoffOffset[lane];
-        }
+        SorlStoreLanes(pitch, note + SorlLoadLanes(group.detune) + scale + analog + depth * pitchSweep + pitchOffset);
+        SorlStoreLanes(keyDistance, note - kKeyTrackPivot + scale);
+        SorlStoreLanes(cutoffOffset, analog + SorlLoadLanes(group.cutoffOffset));
         CSorlOscillator::Tune(group.oscillator, pitch, dsp.rates_);
         const SorlVoiceGroup::Floats position = CSorlFilter::CutoffPosition(
             cutoffControls, keyDistance, group.envelope.level, cutoffOffset, group.amplifier.mgOffset);
@@ -128,6 +153,10 @@ void CSorlVoiceStages::ControlRateVoices(CSorlDsp& dsp)
 
 void CSorlVoiceStages::Envelopes(CSorlDsp& dsp)
 {
+    // Only active groups step; when there are none, the rates are not even gathered.
+    if (!AnyGroupActive(dsp.voices_)) {
+        return;
+    }
     const CSorlRateTables& rates = dsp.rates_;
     const SorlSettings& settings = dsp.settings_;
     dsp.voices_.StepEnvelopes({settings.attackRate, settings.decayRate, settings.releaseRate, rates.fastAttackRate,
@@ -161,7 +190,8 @@ void CSorlVoiceStages::RunAmplifiers(CSorlDsp& dsp)
     constexpr CSorlAmplifier::Variant add = CSorlAmplifier::VariantFor(VcaMode, MgToVca);
     SorlAmplifierFrame& frame = dsp.amplifierFrame_;
     if constexpr (MgToVca) {
-        frame.mgSweep = dsp.mg_.smoothedTriangle * dsp.mg_.smoothedFade;
+        const SorlMgOutputs& mg = dsp.mg_.Outputs();
+        frame.mgSweep = mg.smoothedTriangle * mg.smoothedFade;
     }
     SorlAmplifierSum sum;
     for (SorlVoiceGroup& group : dsp.voices_.GroupsInUse()) {

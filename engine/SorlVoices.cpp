@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "SorlExtMod.h"
 #include "SorlRandomTable.h"
 #include "SorlSettings.h"
 
@@ -30,9 +31,9 @@ int SideOfLevel(int level, int levels)
 
 } // namespace
 
-CSorlVoices::CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random,
+CSorlVoices::CSorlVoices(const SorlSettings& settings, const CSorlExtMod& extMod, CSorlRandomTable& random,
                          const CSorlFilterTables& filterTables)
-    : settings_(settings), random_(random), filterTables_(filterTables), phaseGenerator_(kPhaseSeed)
+    : settings_(settings), extMod_(extMod), random_(random), filterTables_(filterTables), phaseGenerator_(kPhaseSeed)
 {
     Reset(layout_);
 }
@@ -68,7 +69,8 @@ void CSorlVoices::StepEnvelopes(const SorlEnvelopeRates& rates)
         }
         for (std::uint32_t lanes = events.stolen; lanes != 0; lanes &= lanes - 1) {
             const int voice = first + std::countr_zero(lanes);
-            BeginNote(voice, group.pendingNote[LaneOf(voice)]);
+            const int lane = LaneOf(voice);
+            BeginNote(voice, group.pendingNote[lane], group.pendingVelocity[lane]);
         }
     }
 }
@@ -83,7 +85,7 @@ void CSorlVoices::Start(int voice, int note, float velocity)
     SorlVoiceGroup& group = GroupOf(voice);
     const int lane = LaneOf(voice);
     if (IsIdle(voice)) {
-        BeginNote(voice, note);
+        BeginNote(voice, note, velocity);
         ++nonIdle_;
     } else {
         group.envelope.state[lane] = kEnvelopeSteal;
@@ -93,10 +95,16 @@ void CSorlVoices::Start(int voice, int note, float velocity)
     group.activeMask |= BitOf(voice);
 }
 
-void CSorlVoices::BeginNote(int voice, int note)
+void CSorlVoices::BeginNote(int voice, int note, float velocity)
 {
     SorlVoiceGroup& group = GroupOf(voice);
     const int lane = LaneOf(voice);
+    // Fixed for the note's life, from the amounts in force as it starts.
+    const SorlExtModOffsets offsets = extMod_.VoiceOffsets(note, velocity);
+    group.oscillator.pulseWidthOffset[lane] = offsets.pulseWidth;
+    group.cutoffOffset[lane] = offsets.cutoff;
+    group.amplifier.mgOffset[lane] = offsets.mgLevel;
+    group.amplifier.vcaOffset[lane] = offsets.vcaGain;
     group.envelope.state[lane] = kEnvelopeAttack;
     group.note[lane] = note;
     group.scaleOffset[lane] = settings_.pitchClassOffset[note % SorlSettings::kPitchClasses];

@@ -13,6 +13,7 @@
 #include "SorlVoiceGroup.h"
 #include "SorlVoiceLayout.h"
 
+class CSorlExtMod;
 class CSorlFilterTables;
 class CSorlRandomTable;
 struct SorlSettings;
@@ -38,9 +39,11 @@ public:
     static_assert(kMaxVoices == SorlVoiceLayout::kMaxVoices);
 
     // Tuning offsets and the analog amount are read from settings when a
-    // note starts; random supplies the analog pitch offsets; a reset filter
-    // starts from the coefficients of the lowest cutoff.
-    CSorlVoices(const SorlSettings& settings, CSorlRandomTable& random, const CSorlFilterTables& filterTables);
+    // note starts, and so are the external modulation offsets from extMod;
+    // random supplies the analog pitch offsets; a reset filter starts from
+    // the coefficients of the lowest cutoff.
+    CSorlVoices(const SorlSettings& settings, const CSorlExtMod& extMod, CSorlRandomTable& random,
+                const CSorlFilterTables& filterTables);
 
     // Takes the new layout and puts every voice to rest, silent and idle.
     void Reset(const SorlVoiceLayout& layout);
@@ -79,10 +82,11 @@ private:
     static int LaneOf(int voice) { return voice % SorlVoiceGroup::kLanes; }
     static std::uint32_t BitOf(int voice) { return 1u << LaneOf(voice); }
 
-    void BeginNote(int voice, int note);
+    void BeginNote(int voice, int note, float velocity);
     void Finish(int voice);
 
     const SorlSettings& settings_;
+    const CSorlExtMod& extMod_;
     CSorlRandomTable& random_;
     const CSorlFilterTables& filterTables_;
     std::minstd_rand phaseGenerator_;

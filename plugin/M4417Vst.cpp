@@ -177,10 +177,8 @@ void CM4417Vst::setEdited(bool on)
 
 void CM4417Vst::sendPendingDisplayUpdate()
 {
-    if (!displayUpdatePending)
-        return;
-    displayUpdatePending = false;
-    updateDisplay();
+    if (displayUpdatePending.exchange(false))
+        updateDisplay();
 }
 
 void CM4417Vst::setProgram(VstInt32 program)

@@ -10,6 +10,7 @@
 #include "NoteState.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstddef>
 #include <functional>
@@ -216,7 +217,8 @@ protected:
             call(*listener);
     }
 
-    bool displayUpdatePending = false;
+    // Set under the instance lock, taken and sent by whichever host call comes out of it.
+    std::atomic<bool> displayUpdatePending{false};
     CM4417NoteState notes;
     std::unique_ptr<CSorlDsp> engine;
 

@@ -44,8 +44,10 @@ VstInt32 CM4417Vst::processEvents(VstEvents* events)
 {
     {
         std::lock_guard<CMoxSemaphore> guard(lock);
+        // The record declares two entries but carries numEvents of them.
+        const VstEvent* const* list = events->events;
         for (VstInt32 i = 0; i < events->numEvents; ++i) {
-            const VstEvent* event = events->events[i];
+            const VstEvent* event = list[i];
             if (event == nullptr || event->type != kVstMidiType)
                 continue;
             const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);

@@ -181,7 +181,8 @@ bool CM4417Vst::readStateFromMemory(const void* data, std::size_t size, bool pro
     const auto* end = cursor + size;
     auto read = [&cursor, end](void* buffer, std::size_t bytes) {
         const std::size_t count = std::min(bytes, static_cast<std::size_t>(end - cursor));
-        std::memcpy(buffer, cursor, count);
+        if (count > 0) // an empty chunk comes with no buffer at all
+            std::memcpy(buffer, cursor, count);
         cursor += count;
         return count;
     };

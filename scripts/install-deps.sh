@@ -3,6 +3,10 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev zlib1g-dev libpng-dev libx11-dev libsndfile1-dev amsynth libbenchmark-dev)
+# Callers add what only they need, for example the fuzzing compiler, or python3-matplotlib for
+# the plot of bench/run_plugin_bench.py (run by hand, not by the tests).
+read -r -a extra <<<"${SORREL_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

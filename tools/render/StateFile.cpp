@@ -195,9 +195,12 @@ void StateFile::applyChunk(host::VstPlugin& plugin) const
     }
     const VstInt32 index = isBank() ? 0 : 1;
     const std::vector<std::uint8_t> before = currentChunk(plugin, index);
-    // The plug-in takes the data as non-const; it gets a copy.
+    // The plug-in takes the data as non-const; it gets a copy, with a zero byte
+    // after the end for plug-ins (amsynth among them) that read text chunks up to
+    // a terminator.
     std::vector<std::uint8_t> data = chunk_;
-    if (plugin.dispatch(effSetChunk, index, static_cast<VstIntPtr>(data.size()), data.data()) != 0) {
+    data.push_back(0);
+    if (plugin.dispatch(effSetChunk, index, static_cast<VstIntPtr>(chunk_.size()), data.data()) != 0) {
         return;
     }
     // Some plug-ins (amsynth among them) answer 0 even when they take the

@@ -113,9 +113,9 @@ void CM4417Vst::resumeEngine()
     if (frames > 0) {
         float scratch[4][kPreRollBlock];
         float* outputs[2] = {scratch[2], scratch[3]};
+        DenormalGuard denormals;
         for (int block = 0; block < (frames + kPreRollBlock - 1) / kPreRollBlock; ++block) {
             std::memset(scratch, 0, sizeof scratch);
-            DenormalGuard denormals;
             renderReplacing(outputs, kPreRollBlock);
         }
     }

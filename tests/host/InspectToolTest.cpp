@@ -1,34 +1,18 @@
+#include "CommandRun.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
 using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 
-struct RunResult {
-    int exitCode;
-    std::string output;
-};
+using sorrel::test::RunResult;
 
-RunResult inspect(const std::string& argument)
-{
-    const std::string command = std::string("'") + SORREL_INSPECT_PATH + "' '" + argument + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    RunResult result{-1, ""};
-    std::array<char, 4096> chunk{};
-    while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr) {
-        result.output += chunk.data();
-    }
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
+RunResult inspect(const std::string& argument) { return sorrel::test::runCommand(SORREL_INSPECT_PATH, {argument}); }
 
 TEST(SorrelInspect, PrintsWhatTheHostSees)
 {

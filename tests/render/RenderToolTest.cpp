@@ -1,5 +1,6 @@
 // sorrel-render run as a user runs it: exit codes, messages, and the files it
 // writes (or leaves alone).
+#include "CommandRun.h"
 #include "RenderTestSupport.h"
 
 #include <gmock/gmock.h>
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <numeric>
 #include <sndfile.h>
-#include <sys/wait.h>
 
 namespace sorrel::render {
 namespace {
@@ -23,26 +23,11 @@ using ::testing::ContainsRegex;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-struct RunResult {
-    int exitCode;
-    std::string output;
-};
+using sorrel::test::RunResult;
 
 RunResult renderTool(const std::vector<std::string>& arguments)
 {
-    std::string command = std::string("'") + SORREL_RENDER_PATH + "'";
-    for (const std::string& argument : arguments) {
-        command += " '" + argument + "'";
-    }
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    RunResult result{-1, ""};
-    std::array<char, 4096> chunk{};
-    while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr) {
-        result.output += chunk.data();
-    }
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return sorrel::test::runCommand(SORREL_RENDER_PATH, arguments);
 }
 
 // Two seconds at 120 bpm: a C major chord with pitch bend and modulation.
